@@ -1,0 +1,44 @@
+#pragma once
+
+// Where the program's paths live on this machine. A UNC path "\\host\share\rest" is
+// the mounted file system whose source is "//host/share" (host and share compared
+// without regard to case, any file-system type), or a gvfs mount
+// /run/user/UID/gvfs/smb-share:server=host,share=share. The rest keeps its letter
+// case, with '/' for '\'. Any other path is returned as it is.
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace tessela {
+
+struct CaminhoUnc {
+    std::string host;
+    std::string compartilhamento;
+    std::string resto; // with '/' separators, no leading '/'; may be empty
+};
+
+// Splits "\\host\share\rest"; nullopt when the text is not a UNC path.
+std::optional<CaminhoUnc> AnalisarUnc(std::string_view caminho);
+
+// The mount point of //host/share in a mount table in the format of /proc/self/mounts
+// (octal escapes such as \040 decoded); the last matching entry wins, as it hides
+// the earlier ones.
+std::optional<std::filesystem::path> PontoDeMontagem(std::string_view tabela, std::string_view host,
+                                                     std::string_view compartilhamento);
+
+// The gvfs folder of //host/share under raizGvfs (/run/user/UID/gvfs), if mounted.
+std::optional<std::filesystem::path> MontagemGvfs(const std::filesystem::path& raizGvfs,
+                                                  std::string_view host,
+                                                  std::string_view compartilhamento);
+
+// Resolves a path against the given mount table and gvfs root. Throws
+// ErroEntradaSaida naming the UNC path when the share is not mounted.
+std::filesystem::path ResolverCaminho(std::string_view caminho, std::string_view tabela,
+                                      const std::filesystem::path& raizGvfs);
+
+// Resolves a path against this process's mount table and the user's gvfs folder.
+std::filesystem::path CaminhoLocal(std::string_view caminho);
+
+} // namespace tessela
