@@ -1,12 +1,12 @@
 #include "common/arquivo_texto.h"
 
+#include "common/compartilhamento.h"
+#include "common/erros.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-
-#include "common/compartilhamento.h"
-#include "common/erros.h"
 
 namespace tessela {
 
@@ -22,12 +22,12 @@ void Escrever(std::string_view caminho, std::ios::openmode modo,
     const auto local = CaminhoLocal(caminho);
     std::ofstream f(local, modo | std::ios::binary);
     if (!f)
-        Falhar("Não foi possível abrir", caminho, errno);
+        Falhar("N\xE3o foi poss\xEDvel abrir", caminho, errno);
     for (const auto& linha : linhas)
         f << linha << "\r\n";
     f.close();
     if (!f)
-        Falhar("Não foi possível gravar", caminho, errno);
+        Falhar("N\xE3o foi poss\xEDvel gravar", caminho, errno);
 }
 
 } // namespace
@@ -42,7 +42,7 @@ void GravarArquivoTexto(std::string_view caminho, const std::vector<std::string>
 
 void AcrescentarLinha(std::string_view caminho, std::string_view linha) {
     if (!ArquivoExiste(caminho))
-        Falhar("Não foi possível abrir", caminho, ENOENT);
+        Falhar("N\xE3o foi poss\xEDvel abrir", caminho, ENOENT);
     Escrever(caminho, std::ios::out | std::ios::app, {std::string(linha)});
 }
 
@@ -50,10 +50,17 @@ std::vector<std::string> LerLinhasTexto(std::string_view caminho) {
     const auto local = CaminhoLocal(caminho);
     std::ifstream f(local, std::ios::binary);
     if (!f)
-        Falhar("Não foi possível abrir", caminho, errno);
-    const std::string tudo{std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+        Falhar("N\xE3o foi poss\xEDvel abrir", caminho, errno);
+    // A read error (a folder opened as a file, say) reaches us as ios_base::failure
+    // from the stream buffer, not as a stream state.
+    std::string tudo;
+    try {
+        tudo.assign(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    } catch (const std::ios_base::failure&) {
+        Falhar("N\xE3o foi poss\xEDvel ler", caminho, errno);
+    }
     if (f.bad())
-        Falhar("Não foi possível ler", caminho, errno);
+        Falhar("N\xE3o foi poss\xEDvel ler", caminho, errno);
 
     std::vector<std::string> linhas;
     std::size_t inicio = 0;

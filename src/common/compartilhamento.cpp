@@ -1,12 +1,12 @@
 #include "common/compartilhamento.h"
 
+#include "common/erros.h"
+#include "common/texto.h"
+
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <unistd.h>
-
-#include "common/erros.h"
-#include "common/texto.h"
 
 namespace tessela {
 
@@ -121,9 +121,9 @@ std::filesystem::path ResolverCaminho(std::string_view caminho, std::string_view
     if (!base)
         base = MontagemGvfs(raizGvfs, unc->host, unc->compartilhamento);
     if (!base)
-        throw ErroEntradaSaida("Não foi possível acessar " + std::string(caminho) +
+        throw ErroEntradaSaida("N\xE3o foi poss\xEDvel acessar " + std::string(caminho) +
                                ": o compartilhamento \\\\" + unc->host + "\\" +
-                               unc->compartilhamento + " não está montado");
+                               unc->compartilhamento + " n\xE3o est\xE1 montado");
     return unc->resto.empty() ? *base : *base / unc->resto;
 }
 

@@ -1,8 +1,8 @@
 #include "common/programa.h"
 
-#include <filesystem>
-
 #include "common/erros.h"
+
+#include <filesystem>
 
 namespace tessela {
 
@@ -10,7 +10,8 @@ std::string PastaDoExecutavel() {
     std::error_code ec;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
     if (ec)
-        throw ErroEntradaSaida("Não foi possível determinar a pasta do programa: " + ec.message());
+        throw ErroEntradaSaida("N\xE3o foi poss\xEDvel determinar a pasta do programa: " +
+                               ec.message());
     auto pasta = exe.parent_path().string();
     if (pasta.empty() || pasta.back() != '/')
         pasta += '/';
