@@ -3,6 +3,7 @@
 #include "common/arquivo_texto.h"
 #include "common/texto.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <clocale>
@@ -39,53 +40,57 @@ bool DigitoDecimal(char c) {
     return c >= '0' && c <= '9';
 }
 
-// Leading blanks, an optional sign, then decimal digits, or hexadecimal digits after
-// '$', 'x' or '0x'. A decimal value must fit a signed 32-bit integer. Hexadecimal
-// digits give a 32-bit pattern ("$FF00000F" is a system colour, i.e. negative), so
-// up to FFFFFFFF is accepted and anything wider is rejected rather than wrapped.
-std::optional<std::int32_t> Inteiro(std::string_view texto) {
-    std::size_t i = 0;
-    while (i < texto.size() && texto[i] == ' ')
-        ++i;
+// The parts of an integer text: leading blanks, an optional sign, then decimal digits
+// or hexadecimal digits after '$', 'x' or '0x'.
+struct Numeral {
     bool negativo = false;
-    if (i < texto.size() && (texto[i] == '+' || texto[i] == '-'))
-        negativo = texto[i++] == '-';
-
-    auto resto = texto.substr(i);
     int base = 10;
-    if (resto.starts_with('$') || resto.starts_with('x') || resto.starts_with('X')) {
-        base = 16;
-        resto.remove_prefix(1);
-    } else if (resto.starts_with("0x") || resto.starts_with("0X")) {
-        base = 16;
-        resto.remove_prefix(2);
+    std::string_view digitos;
+};
+
+std::optional<Numeral> Decompor(std::string_view texto) {
+    Numeral n;
+    texto.remove_prefix(std::min(texto.find_first_not_of(' '), texto.size()));
+    if (texto.starts_with('+') || texto.starts_with('-')) {
+        n.negativo = texto.front() == '-';
+        texto.remove_prefix(1);
     }
-    const auto digito = base == 16 ? DigitoHex : DigitoDecimal;
-    if (resto.empty())
+    for (std::string_view prefixo : {"$", "x", "X", "0x", "0X"})
+        if (texto.starts_with(prefixo)) {
+            n.base = 16;
+            texto.remove_prefix(prefixo.size());
+            break;
+        }
+    const auto digito = n.base == 16 ? DigitoHex : DigitoDecimal;
+    if (texto.empty() || !std::all_of(texto.begin(), texto.end(), digito))
         return std::nullopt;
-    for (char c : resto)
-        if (!digito(c))
-            return std::nullopt;
+    n.digitos = texto;
+    return n;
+}
 
+// A decimal value must fit a signed 32-bit integer. Hexadecimal digits give a 32-bit
+// pattern ("$FF00000F" is a system colour, so negative): up to FFFFFFFF is accepted,
+// anything wider is rejected rather than wrapped.
+std::optional<std::int32_t> Inteiro(std::string_view texto) {
+    const auto n = Decompor(texto);
+    if (!n)
+        return std::nullopt;
     std::uint64_t magnitude = 0;
-    const auto [fim, erro] =
-        std::from_chars(resto.data(), resto.data() + resto.size(), magnitude, base);
-    if (erro != std::errc{} || fim != resto.data() + resto.size())
+    const auto* fim = n->digitos.data() + n->digitos.size();
+    const auto [parou, erro] = std::from_chars(n->digitos.data(), fim, magnitude, n->base);
+    if (erro != std::errc{} || parou != fim)
         return std::nullopt;
-
-    if (base == 16) {
+    if (n->base == 16) {
         if (magnitude > std::numeric_limits<std::uint32_t>::max())
             return std::nullopt;
-        auto padrao = static_cast<std::uint32_t>(magnitude);
-        if (negativo)
-            padrao = 0u - padrao;
-        return static_cast<std::int32_t>(padrao);
+        const auto padrao = static_cast<std::uint32_t>(magnitude);
+        return static_cast<std::int32_t>(n->negativo ? 0u - padrao : padrao);
     }
-    const std::uint64_t limite = negativo ? 2147483648u : 2147483647u;
+    const std::uint64_t limite = n->negativo ? 2147483648u : 2147483647u;
     if (magnitude > limite)
         return std::nullopt;
-    return static_cast<std::int32_t>(negativo ? -static_cast<std::int64_t>(magnitude)
-                                              : static_cast<std::int64_t>(magnitude));
+    const auto v = static_cast<std::int64_t>(magnitude);
+    return static_cast<std::int32_t>(n->negativo ? -v : v);
 }
 
 std::int32_t InteiroOuErro(std::string_view texto) {
@@ -95,52 +100,68 @@ std::int32_t InteiroOuErro(std::string_view texto) {
     return *v;
 }
 
-// Optional blanks around an optional sign, digits with at most one decimal
-// separator, an optional exponent. No thousands separators.
-std::optional<double> Decimal(std::string_view texto, char separador) {
-    std::size_t i = 0, n = texto.size();
-    while (i < n && texto[i] == ' ')
-        ++i;
-    while (n > i && texto[n - 1] == ' ')
-        --n;
-    std::string canonico;
-    if (i < n && (texto[i] == '+' || texto[i] == '-')) {
-        if (texto[i] == '-')
-            canonico += '-';
-        ++i;
+// Rewrites a decimal text for from_chars ('.' as separator, no '+'), or nullopt.
+// Accepted: an optional sign, digits with at most one decimal separator, an optional
+// exponent; no thousands separators. Blanks around the number are allowed.
+class Canonizador {
+public:
+    Canonizador(std::string_view texto, char separador) : resto_(texto), separador_(separador) {}
+
+    std::optional<std::string> Texto() {
+        Sinal();
+        if (!Mantissa() || !Expoente() || !resto_.empty())
+            return std::nullopt;
+        return r_;
     }
-    bool algumDigito = false, temSeparador = false;
-    for (; i < n; ++i) {
-        const char c = texto[i];
-        if (DigitoDecimal(c)) {
-            algumDigito = true;
-            canonico += c;
-        } else if (c == separador && !temSeparador) {
-            temSeparador = true;
-            canonico += '.';
-        } else {
-            break;
+
+private:
+    void Sinal() {
+        if (resto_.starts_with('+') || resto_.starts_with('-')) {
+            if (resto_.front() == '-')
+                r_ += '-';
+            resto_.remove_prefix(1);
         }
     }
-    if (!algumDigito)
-        return std::nullopt;
-    if (i < n && (texto[i] == 'e' || texto[i] == 'E')) {
-        canonico += 'e';
-        ++i;
-        if (i < n && (texto[i] == '+' || texto[i] == '-'))
-            canonico += texto[i++];
-        const auto inicioExpoente = i;
-        for (; i < n && DigitoDecimal(texto[i]); ++i)
-            canonico += texto[i];
-        if (i == inicioExpoente)
-            return std::nullopt;
+    // Copies digits while they come; how many.
+    std::size_t Digitos() {
+        std::size_t n = 0;
+        for (; !resto_.empty() && DigitoDecimal(resto_.front()); ++n) {
+            r_ += resto_.front();
+            resto_.remove_prefix(1);
+        }
+        return n;
     }
-    if (i != n)
-        return std::nullopt;
+    bool Mantissa() {
+        auto n = Digitos();
+        if (!resto_.empty() && resto_.front() == separador_) {
+            r_ += '.';
+            resto_.remove_prefix(1);
+            n += Digitos();
+        }
+        return n > 0;
+    }
+    bool Expoente() {
+        if (!resto_.starts_with('e') && !resto_.starts_with('E'))
+            return true;
+        r_ += 'e';
+        resto_.remove_prefix(1);
+        Sinal();
+        return Digitos() > 0;
+    }
 
+    std::string_view resto_;
+    char separador_;
+    std::string r_;
+};
+
+std::optional<double> Decimal(std::string_view texto, char separador) {
+    const auto canonico = Canonizador(TiraBrancos(texto), separador).Texto();
+    if (!canonico)
+        return std::nullopt;
     double v = 0;
-    const auto [fim, erro] = std::from_chars(canonico.data(), canonico.data() + canonico.size(), v);
-    if (erro != std::errc{} || fim != canonico.data() + canonico.size())
+    const auto* fim = canonico->data() + canonico->size();
+    const auto [parou, erro] = std::from_chars(canonico->data(), fim, v);
+    if (erro != std::errc{} || parou != fim)
         return std::nullopt;
     return v;
 }
