@@ -1,0 +1,179 @@
+#include "common/arquivo_texto.h"
+#include "common/compartilhamento.h"
+#include "common/erros.h"
+#include "support/apoio.h"
+
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace tessela::teste {
+namespace {
+
+namespace fs = std::filesystem;
+
+// ------------------------------------------------------------------ UNC paths
+
+struct CasoUnc {
+    std::string caminho;
+    std::optional<CaminhoUnc> esperado;
+};
+
+TEST(AnalisarUnc, PartesDoCaminho) {
+    const std::vector<CasoUnc> casos = {
+        {"\\\\SERVIDOR\\MAGNOLIA\\Interfac03\\Fichapes1.txt",
+         CaminhoUnc{"SERVIDOR", "MAGNOLIA", "Interfac03/Fichapes1.txt"}},
+        {"\\\\192.168.0.1\\magnolia\\x.txt", CaminhoUnc{"192.168.0.1", "magnolia", "x.txt"}},
+        {"\\\\h\\s", CaminhoUnc{"h", "s", ""}},
+        {"\\\\h\\s\\", CaminhoUnc{"h", "s", ""}},
+        {"\\\\h\\s\\A b\\C.TXT", CaminhoUnc{"h", "s", "A b/C.TXT"}},
+        {"C:\\magnolia\\dados", std::nullopt},
+        {"/tmp/x.txt", std::nullopt},
+        {"\\x", std::nullopt},
+        {"\\\\", std::nullopt},
+        {"\\\\h", std::nullopt},
+        {"\\\\h\\", std::nullopt},
+        {"\\\\\\s\\x", std::nullopt},
+        {"\\\\h\\\\x", std::nullopt},
+    };
+    for (const auto& c : casos) {
+        const auto r = AnalisarUnc(c.caminho);
+        ASSERT_EQ(r.has_value(), c.esperado.has_value()) << c.caminho;
+        if (r) {
+            EXPECT_EQ(r->host, c.esperado->host) << c.caminho;
+            EXPECT_EQ(r->compartilhamento, c.esperado->compartilhamento) << c.caminho;
+            EXPECT_EQ(r->resto, c.esperado->resto) << c.caminho;
+        }
+    }
+}
+
+// ------------------------------------------------------------------ mount table
+
+const char* const kTabela = "sysfs /sys sysfs rw,nosuid 0 0\n"
+                            "/dev/sda1 / ext4 rw,relatime 0 0\n"
+                            "//SERVIDOR/OUTRO /mnt/outro cifs rw 0 0\n"
+                            "//SERVIDOR/MAGNOLIA2 /mnt/magnolia2 cifs rw 0 0\n"
+                            "//OUTROHOST/MAGNOLIA /mnt/outrohost cifs rw 0 0\n"
+                            "//servidor/magnolia /mnt/primeira cifs rw 0 0\n"
+                            "//Servidor/Magnolia/ /mnt/com\\040blanco\\011e\\134barra smb3 rw 0 0\n"
+                            "tmpfs /run tmpfs rw 0 0\n";
+
+TEST(PontoDeMontagem, SemCaixaUltimaEntradaVenceEscapesOctais) {
+    EXPECT_EQ(PontoDeMontagem(kTabela, "SERVIDOR", "MAGNOLIA"),
+              fs::path("/mnt/com blanco\te\\barra"));
+    EXPECT_EQ(PontoDeMontagem(kTabela, "servidor", "Magnolia"),
+              fs::path("/mnt/com blanco\te\\barra"));
+    EXPECT_EQ(PontoDeMontagem(kTabela, "SERVIDOR", "outro"), fs::path("/mnt/outro"));
+    EXPECT_EQ(PontoDeMontagem(kTabela, "OutroHost", "MAGNOLIA"), fs::path("/mnt/outrohost"));
+}
+
+TEST(PontoDeMontagem, Ausente) {
+    EXPECT_EQ(PontoDeMontagem(kTabela, "SERVIDOR", "MAGNO"), std::nullopt);
+    EXPECT_EQ(PontoDeMontagem(kTabela, "SERV", "MAGNOLIA"), std::nullopt);
+    EXPECT_EQ(PontoDeMontagem(kTabela, "SERVIDOR", "SYS"), std::nullopt);
+    EXPECT_EQ(PontoDeMontagem("", "SERVIDOR", "MAGNOLIA"), std::nullopt);
+    EXPECT_EQ(PontoDeMontagem("incompleta\n\n", "SERVIDOR", "MAGNOLIA"), std::nullopt);
+}
+
+TEST(PontoDeMontagem, ATabelaDesteProcessoNaoTemOCompartilhamentoFicticio) {
+    // Whatever this machine mounts, the resolver reads its real table without error.
+    EXPECT_EQ(PontoDeMontagem(LerBytes("/proc/self/mounts"), "HOST-QUE-NAO-EXISTE", "NADA"),
+              std::nullopt);
+}
+
+// ------------------------------------------------------------------ gvfs
+
+TEST(MontagemGvfs, PastaDoGvfs) {
+    PastaTemporaria raiz;
+    fs::create_directory(raiz.Caminho() / "smb-share:server=outro,share=magnolia");
+    fs::create_directory(raiz.Caminho() / "sftp:host=servidor");
+    const auto certa =
+        raiz.Caminho() / "smb-share:domain=LOJA,server=servidor,share=magnolia,user=maria";
+    fs::create_directory(certa);
+    EXPECT_EQ(MontagemGvfs(raiz.Caminho(), "SERVIDOR", "MAGNOLIA"), certa);
+    EXPECT_EQ(MontagemGvfs(raiz.Caminho(), "SERVIDOR", "DADOS"), std::nullopt);
+    EXPECT_EQ(MontagemGvfs(raiz.Caminho() / "nao-existe", "SERVIDOR", "MAGNOLIA"), std::nullopt);
+}
+
+// ------------------------------------------------------------------ resolution
+
+TEST(ResolverCaminho, PelaTabelaPeloGvfsOuErro) {
+    PastaTemporaria raiz;
+    const auto gvfs = raiz.Caminho() / "smb-share:server=gvfshost,share=dados";
+    fs::create_directory(gvfs);
+
+    EXPECT_EQ(
+        ResolverCaminho("\\\\SERVIDOR\\OUTRO\\Interfac03\\Laudo X.txt", kTabela, raiz.Caminho()),
+        fs::path("/mnt/outro/Interfac03/Laudo X.txt"));
+    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO", kTabela, raiz.Caminho()),
+              fs::path("/mnt/outro"));
+    EXPECT_EQ(ResolverCaminho("\\\\GVFSHOST\\Dados\\a\\b.txt", kTabela, raiz.Caminho()),
+              gvfs / "a/b.txt");
+    EXPECT_EQ(ResolverCaminho("/usr/local/x.txt", kTabela, raiz.Caminho()),
+              fs::path("/usr/local/x.txt"));
+
+    const std::string unc = "\\\\NINGUEM\\MAGNOLIA\\Interfac03\\ULTATIV.LLF";
+    try {
+        ResolverCaminho(unc, kTabela, raiz.Caminho());
+        FAIL() << "no error";
+    } catch (const ErroEntradaSaida& e) {
+        EXPECT_NE(std::string(e.what()).find(unc), std::string::npos) << e.what();
+    }
+}
+
+// ------------------------------------------------------------------ a real mount
+
+const char* const kUnc = "\\\\SERVIDOR\\MAGNOLIA\\Interfac03\\x.txt";
+const char* const kUncMinusculo = "\\\\servidor\\magnolia\\Interfac03\\x.txt";
+
+// Runs inside tests/support/com-compartilhamento.sh, where //SERVIDOR/MAGNOLIA is a
+// tmpfs mounted at $TESSELA_COMPARTILHAMENTO.
+class MontagemReal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        raiz_ = PastaDoCompartilhamento();
+        if (raiz_.empty())
+            GTEST_SKIP() << "needs the test share (tests/support/com-compartilhamento.sh)";
+    }
+    fs::path raiz_;
+};
+
+TEST_F(MontagemReal, CaminhoLocalAchaAMontagem) {
+    const auto esperado = raiz_ / "Interfac03" / "x.txt";
+    EXPECT_EQ(fs::weakly_canonical(CaminhoLocal(kUnc)), fs::weakly_canonical(esperado));
+    EXPECT_EQ(fs::weakly_canonical(CaminhoLocal(kUncMinusculo)), fs::weakly_canonical(esperado));
+}
+
+TEST_F(MontagemReal, ArquivosGravadosPeloUncCaemNaMontagem) {
+    GravarArquivoTexto(kUnc, {"08/12/26", "14:05:09"});
+    EXPECT_EQ(LerBytes(raiz_ / "Interfac03" / "x.txt"), "08/12/26\r\n14:05:09\r\n");
+    EXPECT_TRUE(ArquivoExiste(kUncMinusculo));
+    AcrescentarLinha(kUncMinusculo, "fim");
+    EXPECT_EQ(LerLinhasTexto(kUnc), (std::vector<std::string>{"08/12/26", "14:05:09", "fim"}));
+    CriarArquivoTexto(kUnc);
+    EXPECT_EQ(LerBytes(raiz_ / "Interfac03" / "x.txt"), "");
+    fs::remove(raiz_ / "Interfac03" / "x.txt");
+    EXPECT_FALSE(ArquivoExiste(kUnc));
+}
+
+// Outside the test namespace no such share is mounted.
+TEST(SemMontagem, CaminhoUncFalhaNomeandoOCaminho) {
+    if (!PastaDoCompartilhamento().empty())
+        GTEST_SKIP() << "the test share is mounted here";
+    if (PontoDeMontagem(LerBytes("/proc/self/mounts"), "SERVIDOR", "MAGNOLIA"))
+        GTEST_SKIP() << "this machine mounts //SERVIDOR/MAGNOLIA itself";
+    for (const char* unc : {kUnc, kUncMinusculo}) {
+        try {
+            CaminhoLocal(unc);
+            ADD_FAILURE() << "no error for " << unc;
+        } catch (const ErroEntradaSaida& e) {
+            EXPECT_NE(std::string(e.what()).find(unc), std::string::npos) << e.what();
+        }
+        EXPECT_THROW(GravarArquivoTexto(unc, {"x"}), ErroEntradaSaida);
+        EXPECT_THROW(LerLinhasTexto(unc), ErroEntradaSaida);
+        EXPECT_FALSE(ArquivoExiste(unc));
+    }
+}
+
+} // namespace
+} // namespace tessela::teste
