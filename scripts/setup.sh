@@ -17,7 +17,7 @@ PACKAGES=(
   firebird3.0-server firebird3.0-utils
   cups cups-client cups-daemon printer-driver-cups-pdf
   poppler-utils xvfb xdotool x11-utils fonts-dejavu-core
-  util-linux procps iproute2 python3 file dpkg-dev
+  util-linux procps iproute2 python3 file dpkg-dev locales
 )
 
 missing=()

@@ -238,17 +238,31 @@ TEST(ValorDecimal, LinhaCurtaTemValorVazio) {
               ErroDecimal(""));
 }
 
-TEST(SeparadorDecimal, DoLocalDoProcesso) {
-    const std::string antes = std::setlocale(LC_NUMERIC, nullptr);
-    std::setlocale(LC_NUMERIC, "C");
+// Sets LC_NUMERIC for one test and puts the previous one back.
+class LocalNumerico {
+public:
+    explicit LocalNumerico(const char* nome) : antes_(std::setlocale(LC_NUMERIC, nullptr)) {
+        ok_ = std::setlocale(LC_NUMERIC, nome) != nullptr;
+    }
+    ~LocalNumerico() { std::setlocale(LC_NUMERIC, antes_.c_str()); }
+    bool Ok() const { return ok_; }
+
+private:
+    std::string antes_;
+    bool ok_ = false;
+};
+
+TEST(SeparadorDecimal, PontoNoLocalC) {
+    LocalNumerico c("C");
+    ASSERT_TRUE(c.Ok());
     EXPECT_EQ(SeparadorDecimalDoProcesso(), '.');
-    const bool temVirgula =
-        std::setlocale(LC_NUMERIC, "pt_BR.UTF-8") || std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
-    const char separador = SeparadorDecimalDoProcesso();
-    std::setlocale(LC_NUMERIC, antes.c_str());
-    if (!temVirgula)
-        GTEST_SKIP() << "no locale with a decimal comma installed";
-    EXPECT_EQ(separador, ',');
+}
+
+TEST(SeparadorDecimal, VirgulaNumLocalBrasileiro) {
+    LocalNumerico br("pt_BR.UTF-8");
+    if (!br.Ok())
+        GTEST_SKIP() << "locale pt_BR.UTF-8 is not installed";
+    EXPECT_EQ(SeparadorDecimalDoProcesso(), ',');
 }
 
 // ------------------------------------------------------------------ folder rule
