@@ -358,8 +358,9 @@ void AplicarLinha(const std::array<Chave, N>& chaves, TParametros& p, std::strin
 }
 
 // Lines end with CR LF or a lone LF (files edited on Linux). A lone CR and the
-// end-of-file character 0x1A are ordinary characters of a line: the suite writes
-// CR LF files, and neither can then be part of a label that matches.
+// end-of-file character 0x1A are ordinary characters of a line, and the lines after
+// them are read: the suite writes CR LF files, so these only come from damaged files,
+// where they end up in a value or in a label that matches no key.
 template <std::size_t N>
 void LerArquivo(const std::array<Chave, N>& chaves, TParametros& p, const std::string& arquivo,
                 char separador) {
