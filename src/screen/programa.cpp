@@ -1,0 +1,59 @@
+#include "screen/programa.h"
+
+#include "database/dm.h"
+#include "printing/comando.h"
+#include "settings/leitor.h"
+#include "startup/sequencia.h"
+
+namespace tessela {
+
+void LimparCaixaPedidos(TSQLConnection& conexao, const CamposPedido& campos) {
+    try {
+        conexao.Executar(kSqlLimparCaixaPedidos,
+                         {campos.estacao, campos.pedidoInicial, campos.pedidoFinal});
+    } catch (const std::exception&) {
+        // Clearing the mark is a courtesy to the suite; leaving never fails on it.
+    }
+}
+
+int ExecutarTessela(TApplication& app, const Argumentos& argumentos,
+                    const std::string& pastaExecutavel) {
+    TParametros parametros;
+    TSessao sessao;
+    TFormOM janela(parametros);
+    app.DefinirPastaPrograma(pastaExecutavel);
+
+    TDM dm;
+    try {
+        dm.Carregar();
+    } catch (...) {
+        app.TratarExcecao(std::current_exception());
+        return 1;
+    }
+    try {
+        dm.DataModuleCreate(parametros, sessao, janela, pastaExecutavel,
+                            SeparadorDecimalDoProcesso());
+    } catch (const ErroMagnoliaIniAusente& e) {
+        janela.Mensagem(e.what(), TipoMensagem::Simples);
+        return 1;
+    } catch (...) {
+        // Like any other error of an event handler: shown and logged, and the run
+        // goes on with whatever the data module has.
+        app.TratarExcecao(std::current_exception());
+    }
+    if (!sessao.DirPrograma.empty())
+        app.DefinirPastaPrograma(sessao.DirPrograma);
+
+    ContextoExecucao contexto{parametros, sessao, dm, janela, argumentos};
+    janela.AoAtivar = [&] { FormActivate(contexto); };
+    janela.AoImprimir = [&] { BotImprPedidoClick(parametros, sessao, janela); };
+    janela.AoFecharPedidos = [&](const CamposPedido& campos) {
+        if (!argumentos.usuario.empty())
+            LimparCaixaPedidos(dm.SQLConnection1, campos);
+    };
+
+    janela.show();
+    return app.exec();
+}
+
+} // namespace tessela

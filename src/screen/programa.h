@@ -1,0 +1,29 @@
+#pragma once
+
+// The run of the program: main window, data module, event loop.
+
+#include "database/conexao.h"
+#include "screen/aplicacao.h"
+#include "screen/formom.h"
+#include "startup/sessao.h"
+
+#include <string>
+
+namespace tessela {
+
+inline constexpr const char* kSqlLimparCaixaPedidos =
+    "Update PEDIDOS set CAIXAQ = '' where ESTACAO = ? and NPEDIDO >= ? and NPEDIDO <= ?";
+
+// The statement run when the window closes: clears the CAIXAQ mark of the station's
+// orders in the range, with the values bound; any error is ignored.
+void LimparCaixaPedidos(TSQLConnection& conexao, const CamposPedido& campos);
+
+// Creates FormOM, loads and creates the data module, shows the window and runs the
+// event loop; the start-up sequence runs at the window's first activation. Returns the
+// exit status: 0 after the window closed; 1 when MAGNOLIA.INI is missing (its message
+// shown, the window never shown) or the stored local databases cannot be connected
+// (the error shown and logged).
+int ExecutarTessela(TApplication& app, const Argumentos& argumentos,
+                    const std::string& pastaExecutavel);
+
+} // namespace tessela
