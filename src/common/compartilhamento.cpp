@@ -112,9 +112,26 @@ std::optional<std::filesystem::path> MontagemGvfs(const std::filesystem::path& r
     return std::nullopt;
 }
 
+namespace {
+
+// "\\" starts a network path: one without a host or a share (an empty setting, say)
+// names nothing, and must not become a local file with backslashes in its name.
+[[noreturn]] void FalharUncInvalido(std::string_view caminho) {
+    throw ErroEntradaSaida("N\xE3o foi poss\xEDvel acessar " + std::string(caminho) +
+                           ": caminho de rede sem servidor ou compartilhamento");
+}
+
+bool ComecaComoUnc(std::string_view caminho) {
+    return caminho.starts_with("\\\\");
+}
+
+} // namespace
+
 std::filesystem::path ResolverCaminho(std::string_view caminho, std::string_view tabela,
                                       const std::filesystem::path& raizGvfs) {
     const auto unc = AnalisarUnc(caminho);
+    if (!unc && ComecaComoUnc(caminho))
+        FalharUncInvalido(caminho);
     if (!unc)
         return std::filesystem::path(std::string(caminho));
     auto base = PontoDeMontagem(tabela, unc->host, unc->compartilhamento);
@@ -128,7 +145,7 @@ std::filesystem::path ResolverCaminho(std::string_view caminho, std::string_view
 }
 
 std::filesystem::path CaminhoLocal(std::string_view caminho) {
-    if (!AnalisarUnc(caminho))
+    if (!AnalisarUnc(caminho) && !ComecaComoUnc(caminho))
         return std::filesystem::path(std::string(caminho));
     const auto gvfs = std::filesystem::path("/run/user") / std::to_string(getuid()) / "gvfs";
     return ResolverCaminho(caminho, TextoDoArquivo("/proc/self/mounts"), gvfs);

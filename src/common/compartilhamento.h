@@ -34,7 +34,8 @@ std::optional<std::filesystem::path> MontagemGvfs(const std::filesystem::path& r
                                                   std::string_view compartilhamento);
 
 // Resolves a path against the given mount table and gvfs root. Throws
-// ErroEntradaSaida naming the UNC path when the share is not mounted.
+// ErroEntradaSaida naming the UNC path when the share is not mounted, or when a path
+// that starts with "\\" names no host or no share.
 std::filesystem::path ResolverCaminho(std::string_view caminho, std::string_view tabela,
                                       const std::filesystem::path& raizGvfs);
 
