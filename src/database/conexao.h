@@ -4,6 +4,8 @@
 // holds a stored parameter list and connects by itself at its first use; datasets
 // fetch all their rows when opened.
 
+#include "common/erros.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -13,12 +15,14 @@
 #include <variant>
 #include <vector>
 
-#include "common/erros.h"
-
 namespace tessela {
 
 // A failed database operation: the server's (or client library's) message text, and
-// the name of its kind as Classe().
+// the name of its kind as Classe(): "ErroConexao" (the client library cannot be
+// loaded, attaching or detaching fails), "ErroSQL" (a statement or its transaction
+// fails), "ErroAtualizacao" (an applied change finds no row, or more than one, to
+// change) or "ErroBanco" (the dataset is used wrongly: an unknown field, editing
+// without a current row).
 class ErroBanco : public Erro {
 public:
     ErroBanco(std::string classe, const std::string& texto) : Erro(std::move(classe), texto) {}
@@ -40,7 +44,8 @@ public:
 
     // Parameter names match without regard to case; a missing one reads as "".
     std::string Parametro(std::string_view nome) const;
-    // Replaces the entry of that name (whatever its case) or appends one.
+    // Replaces the entry of that name (whatever its case), which then takes the name
+    // as given, or appends one.
     void DefinirParametro(std::string_view nome, std::string valor);
     const ListaParametros& Parametros() const { return parametros_; }
 
@@ -53,18 +58,22 @@ public:
     void Desconectar(); // no-op when not connected; closes nothing the datasets hold
     bool Conectado() const;
 
-    // Runs a statement that returns no rows, committed at once.
-    void Executar(std::string_view sql, const std::vector<Valor>& valores = {});
+    // Runs a statement that returns no rows, committed at once; the number of rows it
+    // changed.
+    std::uint64_t Executar(std::string_view sql, const std::vector<Valor>& valores = {});
 
     // Used by the datasets: opening counts up, closing counts down and the last close
     // disconnects.
     void DatasetAberto();
     void DatasetFechado();
 
+private:
+    friend class TSQLQuery;
+    friend class TClientDataSet;
     struct Implementacao;
     Implementacao& Impl();
+    void DesconectarEmSilencio() noexcept;
 
-private:
     std::string nome_;
     ListaParametros parametros_;
     std::string biblioteca_ = "libfbclient.so.2";
@@ -78,9 +87,10 @@ public:
     explicit TSQLQuery(TSQLConnection& conexao);
     virtual ~TSQLQuery();
 
-    std::string SQL;             // statement text with '?' markers
-    std::vector<Valor> Valores;  // bound in order
+    std::string SQL;            // statement text with '?' markers
+    std::vector<Valor> Valores; // bound in order
 
+    // Connects the connection when needed and fetches every row. A no-op when open.
     void Abrir();
     void Fechar(); // no-op when closed
     bool Ativo() const { return ativo_; }
@@ -90,17 +100,24 @@ public:
 
     // Fields of the current row by name, without regard to case. NULL reads as "" or
     // 0; CHAR values keep their trailing blanks; an unknown name is an ErroBanco.
-    // Past the last row (or closed) every known field reads as NULL.
+    // Past the last row every known field reads as NULL; a closed dataset has no
+    // fields and reads NULL for any name. Inteiro of a text that is no whole number
+    // is an ErroConversao.
     std::string Texto(std::string_view campo) const;
     std::int64_t Inteiro(std::string_view campo) const;
 
 protected:
     struct Coluna {
-        std::string nome;
-        bool texto = true;
+        std::string nome;  // as the query names it
+        std::string campo; // the table's column; empty for an expression
+        bool inteiro = false;
     };
     using Linha = std::vector<std::optional<std::string>>;
     std::size_t IndiceDe(std::string_view campo) const;
+    // The row fields are read from; null past the last row.
+    virtual const Linha* LinhaCorrente() const;
+    // Drops what the dataset holds beyond its rows when it closes.
+    virtual void AoFechar() {}
 
     TSQLConnection& conexao_;
     bool ativo_ = false;
@@ -110,7 +127,7 @@ protected:
 };
 
 // A client dataset: a query held in memory whose current row can be edited and
-// applied to its table. ChavesOuTodas says how the row is found when applying: by
+// applied to its table. ModoAtualizacao says how the row is found when applying: by
 // the key columns only, or by all its columns as they were read.
 enum class ModoAtualizacao { SoChave, TodasColunas };
 
@@ -119,16 +136,32 @@ public:
     TClientDataSet(TSQLConnection& conexao, std::string tabela, ModoAtualizacao modo,
                    std::vector<std::string> chaves = {});
 
+    // Edits the current row; an ErroBanco when closed or past the last row.
     void Editar();
+    // Sets a field of the row being edited; an integer field takes a whole number or
+    // the empty text (NULL).
     void DefinirTexto(std::string_view campo, std::string valor);
-    void Gravar();              // post: changes the row in memory
-    void AplicarAtualizacoes(); // writes posted changes to the table, committed at once
+    void Gravar(); // post: changes the row in memory
+    // Writes posted changes to the table, all in one transaction committed at once: an
+    // UPDATE of the changed columns of each row, found by its key columns or by all
+    // its columns as read. A change that finds no row, or more than one, undoes them
+    // all (ErroAtualizacao) and stays pending.
+    void AplicarAtualizacoes();
+    std::size_t MudancasPendentes() const { return mudancas_.size(); }
+
+protected:
+    const Linha* LinhaCorrente() const override;
+    void AoFechar() override;
 
 private:
+    std::string MontarAtualizacao(const Linha& original, const Linha& atual,
+                                  std::vector<Valor>& valores) const;
+    Valor ValorDe(std::size_t coluna, const std::optional<std::string>& texto) const;
+
     std::string tabela_;
     ModoAtualizacao modo_;
     std::vector<std::string> chaves_;
-    // posted changes: row index, original row, changed row
+    // posted changes: the row and its values as read; the new values are in linhas_
     struct Mudanca {
         std::size_t linha;
         Linha original;

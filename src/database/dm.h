@@ -2,15 +2,44 @@
 
 // The data module: the three connections and the datasets of the program.
 
-#include <string_view>
-
 #include "database/conexao.h"
 #include "settings/parametros.h"
 #include "startup/sessao.h"
 
+#include <string>
+#include <string_view>
+
 namespace tessela {
 
 class Tela;
+
+// The statements of the program. Values go in the '?' markers, bound in order.
+inline constexpr const char* kSqlEstacoes =
+    "select ESTACAO, DATBASNAM, TIPO, ATCAIXA, ESVAZIAR, EMUSO, CAMINHOREQUISICAO, CAMINHOOM, "
+    "CAMINHOECF, CAMINHOSEQUENCIAL1, CAMINHO2, ROTULO1, ROTULO2, ROTULO3, ROTULO4, ROTULO5, "
+    "ROTULO6, USUARIO from ESTACOES order by ESTACAO";
+// ? = the user name upper-cased (a to z only).
+inline constexpr const char* kSqlEstacoesDoUsuario =
+    "Select ESTACAO, DATBASNAM, TIPO, ATCAIXA, ESVAZIAR, EMUSO, CAMINHOREQUISICAO, CAMINHOOM, "
+    "CAMINHOECF, CAMINHOSEQUENCIAL1, CAMINHO2, ROTULO1, ROTULO2, ROTULO3, ROTULO4, ROTULO5, "
+    "ROTULO6, USUARIO from ESTACOES where upper(USUARIO) = ?";
+inline constexpr const char* kSqlConfig =
+    "select USARPRECOMOV, CORFUNDO, DIRETORIOPRINCIPAL, ULTIMONPEDIDO, ULTIMOCODCLIENTE, "
+    "ULTIMONCUPOM, ECF, PORTASERIAL, ULTIMOCODIGO, ACESSAESTOQUEATUAL, DESCRICAOPM, "
+    "CODTRIBUTPM, GAVETA, LOJA, FONTE, ESTILO, TAMANHO, COR, CAIXA, ULTIMOLOTE, FS_CODPESSOAS, "
+    "FS_CODPRODUTOS, FS_CODPEDIDOS, FS_CODPEDIDOSIT, CODLIVRO from CONFIG";
+// ? = the component code.
+inline constexpr const char* kSqlEnsaios =
+    "select A.CODIGOCOMP, A.CODIGOESPEC, B.ENSAIO, B.ESPECIFICACAO from ENSAIOS A, "
+    "ESPECIFICACOES B WHERE (A.CODIGOCOMP = ?) AND (A.CODIGOESPEC=B.CODIGOESPEC) ORDER BY "
+    "B.ENSAIO";
+// ? = the component code.
+inline constexpr const char* kSqlComponente =
+    "Select CODIGO, COMPONENTE from componen where CODIGO = ?";
+inline constexpr const char* kSqlEsvaziarFichaPro = "delete from fichapro";
+
+// The client library the connections use unless CaminhoGDS.txt names a folder.
+inline constexpr const char* kBibliotecaCliente = "libfbclient.so.2";
 
 class TDM {
 public:
@@ -33,9 +62,15 @@ public:
 
     // LerParametros, CaminhoGDS.txt, connections 2 and 1 re-pointed at the central
     // server. A settings error or an unreadable CaminhoGDS.txt is shown on the screen
-    // and skips the remaining steps. A missing MAGNOLIA.INI propagates.
+    // (TipoMensagem::Erro, the error's text) and skips the remaining steps. A missing
+    // MAGNOLIA.INI propagates.
     void DataModuleCreate(TParametros& p, TSessao& s, Tela& tela, std::string_view pastaExecutavel,
                           char separadorDecimal);
 };
+
+// The client library in the folder named by the first line of CaminhoGDS.txt: the
+// folder with a separator ('\' or '/') added when it ends in neither, then
+// kBibliotecaCliente.
+std::string BibliotecaNaPasta(std::string_view pasta);
 
 } // namespace tessela
