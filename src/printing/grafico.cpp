@@ -1,0 +1,214 @@
+#include "printing/grafico.h"
+
+#include "common/texto.h"
+#include "printing/mensagens.h"
+#include "printing/paginas.h"
+#include "printing/selecao.h"
+
+#include <QColor>
+#include <QFont>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPalette>
+#include <QPrinter>
+#include <QRectF>
+#include <QString>
+#include <cmath>
+#include <optional>
+#include <thread>
+#include <vector>
+
+namespace tessela {
+
+namespace {
+
+constexpr const char* kEntrelinhamentoPequeno =
+    "Erro de configura\xE7\xE3o em MAGNOLIA.INI:\r"
+    "-> Entrelinhamento muito pequeno ou inexistente.\r"
+    "   O relat\xF3rio n\xE3o ser\xE1 gerado corretamente";
+
+constexpr const char* kContinuarPdf = "Tecle <enter> para continuar a impress\xE3o em PDF.";
+
+constexpr const char* kFonteReserva = "Consolas";
+constexpr int kPontosReserva = 8;
+
+QString ParaQt(const std::string& texto) {
+    return QString::fromUtf8(Cp1252ParaUtf8(texto));
+}
+
+bool EntrelinhamentoValido(const TParametros& p) {
+    return p.EntrelinhamentoLaudo >= 4 || p.EntrelinhamentoCorpo >= 4;
+}
+
+bool FaceDisponivel(const QString& face) {
+    return !face.isEmpty() && QFontDatabase::hasFamily(face);
+}
+
+// FonteLaudo, else Consolas, else the system's fixed-pitch face. An empty FonteLaudo
+// leaves the painter's own face.
+void EscolherFace(QFont& fonte, const std::string& fonteLaudo) {
+    if (fonteLaudo.empty())
+        return;
+    for (const QString& face : {ParaQt(fonteLaudo), QString(kFonteReserva)})
+        if (FaceDisponivel(face)) {
+            fonte.setFamily(face);
+            return;
+        }
+    fonte = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    fonte.setStyleHint(QFont::Monospace);
+    fonte.setFixedPitch(true);
+}
+
+// Em height in device pixels: the point size at the vertical resolution.
+QFont FonteDoLaudo(const TParametros& p, int dpiY) {
+    QFont fonte;
+    EscolherFace(fonte, p.FonteLaudo);
+    const int pontos = p.TamanhoFonteLaudo > 0 ? p.TamanhoFonteLaudo : kPontosReserva;
+    fonte.setPixelSize(static_cast<int>(std::lround(pontos * dpiY / 72.0)));
+    fonte.setWeight(QFont::Normal);
+    fonte.setItalic(false);
+    fonte.setUnderline(false);
+    fonte.setStrikeOut(false);
+    return fonte;
+}
+
+// 0x00BBGGRR, or a system colour when the top byte is 0xFF.
+QColor CorDoTexto(std::int32_t cor) {
+    const auto valor = static_cast<std::uint32_t>(cor);
+    if ((valor >> 24) == 0xFF) {
+        const QPalette paleta = QGuiApplication::palette();
+        switch (valor & 0xFF) {
+        case 5: // window
+            return paleta.color(QPalette::Base);
+        case 15: // button face
+            return paleta.color(QPalette::Button);
+        case 18: // button text
+            return paleta.color(QPalette::ButtonText);
+        default:
+            return paleta.color(QPalette::WindowText);
+        }
+    }
+    return QColor(static_cast<int>(valor & 0xFF), static_cast<int>((valor >> 8) & 0xFF),
+                  static_cast<int>((valor >> 16) & 0xFF));
+}
+
+// Draws one page as one print document. Returns the reason when the page did not reach
+// the print system.
+std::optional<std::string> ImprimirPagina(QPrinter& impressora, const TParametros& p,
+                                          SistemaImpressao& sistema, const std::string& nome,
+                                          const std::vector<std::string>& linhas,
+                                          const TPagina& pagina) {
+    // Also leaves a fresh outcome in the print system, so that the check after the
+    // page reflects this page's job alone.
+    if (!sistema.Existe(nome)) {
+        const std::string erro = sistema.ErroDaUltimaOperacao();
+        return erro.empty() ? "A impressora n\xE3o existe mais." : erro;
+    }
+    impressora.setDocName(QStringLiteral("Pagina_%1").arg(pagina.Numero));
+    QPainter pintor;
+    if (!pintor.begin(&impressora))
+        return std::string("O documento n\xE3o p\xF4"
+                           "de ser iniciado.");
+
+    const int dpiX = impressora.logicalDpiX();
+    const int dpiY = impressora.logicalDpiY();
+    const double x = std::lround(dpiX / 25.4);
+    pintor.setFont(FonteDoLaudo(p, dpiY));
+    pintor.setPen(CorDoTexto(p.CorFonte));
+    const double largura = impressora.width() > x ? impressora.width() - x : 1.0;
+    const double altura = pintor.fontMetrics().height();
+    int n = 1;
+    for (auto i = pagina.PrimeiraLinha; i <= pagina.UltimaLinha; ++i, ++n) {
+        const double y = p.EntrelinhamentoLaudo * (5.0 * n + 10.0);
+        pintor.drawText(QRectF(x, y, largura, altura),
+                        Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip | Qt::TextSingleLine,
+                        ParaQt(linhas[static_cast<std::size_t>(i)]));
+    }
+    if (!pintor.end())
+        return std::string("O documento n\xE3o p\xF4"
+                           "de ser conclu\xED"
+                           "do.");
+    // Qt reports success even when CUPS refused the job.
+    const std::string erro = sistema.ErroDaUltimaOperacao();
+    if (!erro.empty())
+        return erro;
+    return std::nullopt;
+}
+
+// The selected printer, in its own resolution: Qt's high resolution is a fixed 1200 dpi,
+// which would make the configured line spacing wrong.
+std::optional<std::string> PrepararImpressora(QPrinter& impressora, SistemaImpressao& sistema,
+                                              const std::string& nome) {
+    const QString nomeQt = ParaQt(nome);
+    impressora.setPrinterName(nomeQt);
+    // An unknown name silently keeps the previous printer.
+    if (impressora.printerName() != nomeQt)
+        return std::string("A impressora n\xE3o p\xF4"
+                           "de ser selecionada.");
+    const auto resolucao = sistema.ResolucaoPadrao(nome);
+    impressora.setResolution(resolucao ? resolucao->horizontal : kResolucaoSemInformacao);
+    return std::nullopt;
+}
+
+void ImprimirPaginas(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
+                     std::chrono::milliseconds espera) {
+    const std::string nome = s.ImpressoraRelatorios;
+    const auto linhas = tela.LinhasRelatorio();
+    const auto paginas = MontarPaginas(linhas, ValorLinhasPorPagina(p.LinhasPorPagina));
+    if (paginas.empty())
+        return;
+    QPrinter impressora;
+    if (const auto falha = PrepararImpressora(impressora, sistema, nome)) {
+        tela.Mensagem(MensagemPaginaRecusada(nome, paginas.front().Numero, *falha),
+                      TipoMensagem::Aviso);
+        return;
+    }
+    for (const auto& pagina : paginas) {
+        if (const auto falha = ImprimirPagina(impressora, p, sistema, nome, linhas, pagina)) {
+            tela.Mensagem(MensagemPaginaRecusada(nome, pagina.Numero, *falha), TipoMensagem::Aviso);
+            return;
+        }
+        std::this_thread::sleep_for(espera);
+        if (MaiusculasAZ(s.ImpressoraRelatorios).find("PDF") != std::string::npos)
+            tela.Mensagem(kContinuarPdf, TipoMensagem::Simples);
+    }
+}
+
+void SelecionarEImprimir(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
+                         const std::vector<std::string>& instaladas,
+                         std::chrono::milliseconds espera) {
+    if (!LocalizarImpressora(s, tela, sistema, instaladas))
+        return;
+    if (!EntrelinhamentoValido(p)) {
+        tela.Mensagem(kEntrelinhamentoPequeno, TipoMensagem::Simples);
+        return;
+    }
+    ImprimirPaginas(p, s, tela, sistema, espera);
+}
+
+} // namespace
+
+void ImprimirGrafico(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
+                     std::chrono::milliseconds espera) {
+    const auto lembrada = ImpressoraPadrao(sistema);
+    const auto instaladas = sistema.Impressoras();
+    const auto restaurar = [&] {
+        if (lembrada)
+            DefinirImpressoraPadrao(sistema, instaladas, *lembrada);
+    };
+    try {
+        SelecionarEImprimir(p, s, tela, sistema, instaladas, espera);
+    } catch (...) {
+        // The user's default is given back on this way out too; should that fail as well,
+        // the error that interrupted the print is the one to report.
+        try {
+            restaurar();
+        } catch (...) {
+        }
+        throw;
+    }
+    restaurar();
+}
+
+} // namespace tessela

@@ -1,0 +1,29 @@
+#pragma once
+
+// Graphic printing: the report drawn page by page on the report printer, made the
+// user's default for the length of the print.
+
+#include "common/tela.h"
+#include "printing/sistema_impressao.h"
+#include "settings/parametros.h"
+#include "startup/sessao.h"
+
+#include <chrono>
+#include <string>
+
+namespace tessela {
+
+// Pause after each page, so the spooler takes one page before the next one comes.
+inline constexpr std::chrono::milliseconds kEsperaEntrePaginas{2000};
+
+// Resolution used when the printer reports none.
+inline constexpr int kResolucaoSemInformacao = 600;
+
+// Prints the lines of the report screen on the printer that ImpressoraRelatorios
+// selects. The user's default printer is given back on every way out, an escaping error
+// included. A page the print system refuses is reported in a warning box and ends the
+// print. espera is the pause after each page (tests pass a shorter one).
+void ImprimirGrafico(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
+                     std::chrono::milliseconds espera = kEsperaEntrePaginas);
+
+} // namespace tessela

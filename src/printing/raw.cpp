@@ -1,0 +1,72 @@
+#include "printing/raw.h"
+
+#include "printing/mensagens.h"
+#include "printing/paginas.h"
+
+#include <algorithm>
+
+namespace tessela {
+
+namespace {
+
+// Nothing but blanks once the lines are joined with CR LF: there is nothing to print.
+bool RelatorioEmBranco(const std::vector<std::string>& linhas) {
+    for (std::size_t i = 0; i < linhas.size(); ++i) {
+        if (i > 0)
+            return false; // the CR LF that joins two lines is not a blank
+        if (std::any_of(linhas[i].begin(), linhas[i].end(), [](char c) { return c != ' '; }))
+            return false;
+    }
+    return true;
+}
+
+std::string MensagemNaoEncontrada(const std::string& impressora) {
+    return "Impressora \"" + impressora +
+           "\" n\xE3o encontrada.\rO Laudo do Controle de Qualidade n\xE3o ser\xE1 impresso. ";
+}
+
+void ImprimirPagina(SistemaImpressao& sistema, const std::string& impressora,
+                    const std::vector<std::string>& linhas, const TPagina& pagina) {
+    auto trabalho = sistema.CriarTrabalhoRaw(impressora, "Pagina_" + std::to_string(pagina.Numero));
+    for (auto i = pagina.PrimeiraLinha; i <= pagina.UltimaLinha; ++i)
+        trabalho->Escrever(BytesDaLinha(linhas[static_cast<std::size_t>(i)]));
+    trabalho->Concluir();
+}
+
+void ImprimirPaginas(const TParametros& p, Tela& tela, SistemaImpressao& sistema,
+                     const std::string& impressora, const std::vector<std::string>& linhas) {
+    if (RelatorioEmBranco(linhas))
+        return;
+    if (!sistema.Existe(impressora)) {
+        tela.Mensagem(MensagemNaoEncontrada(impressora), TipoMensagem::Aviso);
+        return;
+    }
+    for (const auto& pagina : MontarPaginas(linhas, ValorLinhasPorPagina(p.LinhasPorPagina))) {
+        try {
+            ImprimirPagina(sistema, impressora, linhas, pagina);
+        } catch (const ErroImpressao& e) {
+            tela.Mensagem(MensagemPaginaRecusada(impressora, pagina.Numero, e.what()),
+                          TipoMensagem::Aviso);
+            return;
+        }
+    }
+}
+
+} // namespace
+
+std::string BytesDaLinha(const std::string& linha) {
+    std::string bytes;
+    bytes.reserve(linha.size() + 4);
+    bytes += '\x0F';
+    bytes += linha;
+    bytes += "\x12\r\n";
+    return bytes;
+}
+
+void ImprimirRaw(const TParametros& p, Tela& tela, SistemaImpressao& sistema,
+                 const std::string& impressora) {
+    ImprimirPaginas(p, tela, sistema, impressora, tela.LinhasRelatorio());
+    tela.ProcessarMensagens();
+}
+
+} // namespace tessela

@@ -1,0 +1,82 @@
+#include "printing/selecao.h"
+
+#include "common/texto.h"
+
+namespace tessela {
+
+namespace {
+
+constexpr const char* kSemImpressora =
+    "N\xE3o foi especificado o local da impress\xE3o do Laudo C.Q. no campo \"Impressora "
+    "Relat\xF3rios\" (CAMINHOSEQUENCIAL1) da tabela das \"\xC1reas de Trabalho\" (ESTACOES).";
+
+std::string MensagemInstaladas(const std::vector<std::string>& instaladas) {
+    return "Impressoras instaladas: \r" + TextoListaImpressoras(instaladas);
+}
+
+std::string MensagemNaoEncontrada(const std::string& configurada,
+                                  const std::vector<std::string>& instaladas) {
+    return "A impressora \"" + configurada +
+           "\" informada n\xE3o corresponde a nenhuma das impressoras instaladas no servidor.\r"
+           "As op\xE7\xF5"
+           "es dispon\xEDveis s\xE3o:\r" +
+           TextoListaImpressoras(instaladas);
+}
+
+} // namespace
+
+std::string TextoListaImpressoras(const std::vector<std::string>& instaladas) {
+    std::string texto;
+    for (const auto& nome : instaladas)
+        texto += nome + "\r";
+    return texto;
+}
+
+std::optional<std::string> ImpressoraPadrao(SistemaImpressao& sistema) {
+    return sistema.Padrao();
+}
+
+void DefinirImpressoraPadrao(SistemaImpressao& sistema, const std::vector<std::string>& instaladas,
+                             const std::string& nome) {
+    for (const auto& instalada : instaladas)
+        if (instalada == nome) {
+            sistema.DefinirPadrao(nome);
+            return;
+        }
+}
+
+std::optional<EscolhaImpressora> EscolherImpressora(const std::string& configurada,
+                                                    const std::vector<std::string>& instaladas) {
+    std::optional<EscolhaImpressora> escolha;
+    for (const auto& nome : instaladas)
+        if (nome == configurada)
+            escolha = EscolhaImpressora{nome, false};
+    if (escolha)
+        return escolha;
+    const std::string procurada = MaiusculasAZ(configurada);
+    for (const auto& nome : instaladas)
+        if (MaiusculasAZ(nome).find(procurada) != std::string::npos)
+            escolha = EscolhaImpressora{nome, true};
+    return escolha;
+}
+
+bool LocalizarImpressora(TSessao& sessao, Tela& tela, SistemaImpressao& sistema,
+                         const std::vector<std::string>& instaladas) {
+    if (sessao.ImpressoraRelatorios.empty()) {
+        tela.Mensagem(kSemImpressora, TipoMensagem::Simples);
+        tela.Mensagem(MensagemInstaladas(instaladas), TipoMensagem::Simples);
+        return false;
+    }
+    const auto escolha = EscolherImpressora(sessao.ImpressoraRelatorios, instaladas);
+    if (!escolha) {
+        tela.Mensagem(MensagemNaoEncontrada(sessao.ImpressoraRelatorios, instaladas),
+                      TipoMensagem::Simples);
+        return false;
+    }
+    if (escolha->porContencao)
+        sessao.ImpressoraRelatorios = escolha->nome;
+    DefinirImpressoraPadrao(sistema, instaladas, escolha->nome);
+    return true;
+}
+
+} // namespace tessela

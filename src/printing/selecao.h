@@ -1,0 +1,43 @@
+#pragma once
+
+// The report printer of a graphic print: found among the installed printers and made
+// the user's default for the length of the print.
+
+#include "common/tela.h"
+#include "printing/sistema_impressao.h"
+#include "startup/sessao.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tessela {
+
+// The names of the installed printers, each followed by a line break.
+std::string TextoListaImpressoras(const std::vector<std::string>& instaladas);
+
+// The user's current default printer, or none.
+std::optional<std::string> ImpressoraPadrao(SistemaImpressao& sistema);
+
+// Makes the installed printer of exactly that name the user's default; any other name
+// changes nothing.
+void DefinirImpressoraPadrao(SistemaImpressao& sistema, const std::vector<std::string>& instaladas,
+                             const std::string& nome);
+
+// The printer that the configured text selects: first an installed name equal to it
+// (letter case distinct), else one whose upper-cased form (a to z) contains it upper-cased;
+// of several, the last in list order. Pure, for the selection's own tests.
+struct EscolhaImpressora {
+    std::string nome;
+    bool porContencao = false;
+};
+std::optional<EscolhaImpressora> EscolherImpressora(const std::string& configurada,
+                                                    const std::vector<std::string>& instaladas);
+
+// Finds ImpressoraRelatorios among the installed printers and makes it the user's
+// default, with the messages for an empty or unknown name. A match by containment
+// replaces ImpressoraRelatorios with the printer's full name. True when found.
+bool LocalizarImpressora(TSessao& sessao, Tela& tela, SistemaImpressao& sistema,
+                         const std::vector<std::string>& instaladas);
+
+} // namespace tessela
