@@ -145,7 +145,7 @@ EOF
 }
 
 iniciar_servidor() {
-  FIREBIRD="$raiz" FIREBIRD_LOCK="$raiz/lock" setsid "$SERVIDOR_BIN" -p "$PORTA" \
+  FIREBIRD="$raiz" FIREBIRD_LOCK="$raiz/lock" setsid "$SERVIDOR_BIN" \
     </dev/null >>"$raiz/firebird.out" 2>&1 &
   echo $! >"$arquivo_pid"
   local i
