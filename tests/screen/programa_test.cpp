@@ -11,10 +11,13 @@
 #include "screen/aplicacao.h"
 #include "screen/formom.h"
 #include "screen/programa.h"
+#include "screen/texto_qt.h"
 #include "settings/leitor.h"
 #include "support/apoio.h"
 
+#include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
