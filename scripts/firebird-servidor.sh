@@ -17,6 +17,7 @@ SERVIDOR_BIN=/usr/sbin/firebird
 ISQL=/usr/bin/isql-fb
 SEGURANCA_SQL=/usr/share/firebird/3.0/security.sql
 ESPERA_SEGUNDOS=30
+MARCA=.servidor-firebird-de-teste
 
 falha() {
   echo "firebird-servidor: $*" >&2
@@ -145,16 +146,20 @@ EOF
 }
 
 iniciar_servidor() {
-  FIREBIRD="$raiz" FIREBIRD_LOCK="$raiz/lock" setsid "$SERVIDOR_BIN" \
-    </dev/null >>"$raiz/firebird.out" 2>&1 &
-  echo $! >"$arquivo_pid"
-  local i
+  rm -f "$arquivo_pid"
+  # The shell writes its own pid, then becomes the server: the pid is right whether
+  # setsid had to fork or not.
+  # shellcheck disable=SC2016
+  FIREBIRD="$raiz" FIREBIRD_LOCK="$raiz/lock" setsid sh -c 'echo $$ >"$1"; exec "$2"' \
+    sh "$arquivo_pid" "$SERVIDOR_BIN" </dev/null >>"$raiz/firebird.out" 2>&1 &
+  local i pid=""
   for ((i = 0; i < ESPERA_SEGUNDOS * 10; i++)); do
-    if ! pid_do_servidor >/dev/null; then
+    [ -z "$pid" ] && [ -s "$arquivo_pid" ] && pid=$(cat "$arquivo_pid")
+    if [ -n "$pid" ] && ! kill -0 "$pid" 2>/dev/null; then
       cat "$raiz/firebird.out" >&2 || true
       falha "the server ended at start-up"
     fi
-    if porta_ocupada; then
+    if [ -n "$pid" ] && porta_ocupada; then
       return 0
     fi
     sleep 0.1
@@ -185,16 +190,24 @@ criar_banco() {
 }
 
 iniciar() {
-  [ -x "$SERVIDOR_BIN" ] && [ -x "$ISQL" ] ||
+  if [ ! -x "$SERVIDOR_BIN" ] || [ ! -x "$ISQL" ]; then
     falha "the Firebird 3 server is not installed: run scripts/setup.sh"
+  fi
   local lib
   lib=$(pasta_biblioteca)
   parar
   if porta_ocupada; then
-    falha "port $PORTA on 127.0.0.1 is taken by another program (is the machine's own Firebird service running?); stop it first"
+    local dono=""
+    command -v ss >/dev/null && dono=$(ss -ltnpH "sport = :$PORTA" 2>/dev/null | head -n 1)
+    falha "port $PORTA on 127.0.0.1 is taken by another program (the machine's own Firebird service, or a test server of another build folder); stop it first${dono:+: $dono}"
+  fi
+  # ROOT is emptied on every start: refuse a folder that this script did not make.
+  if [ -d "$raiz" ] && [ -n "$(ls -A "$raiz")" ] && [ ! -f "$raiz/$MARCA" ]; then
+    falha "$raiz is not empty and was not made by this script; choose another ROOT"
   fi
   rm -rf "$raiz"
   mkdir -p "$raiz"
+  : >"$raiz/$MARCA"
   escrever_configuracao "$lib"
   criar_seguranca
   iniciar_servidor
