@@ -4,9 +4,10 @@
 #   cups-servidor.sh start ROOT [PORT]   (PORT defaults to 8631)
 #   cups-servidor.sh stop  ROOT
 #
-# Everything lives under ROOT: configuration, spool, logs, the captured raw bytes and
-# the PDF files. Clients reach the server with CUPS_SERVER=127.0.0.1:PORT and a HOME of
-# their own (for lpoptions). Queues:
+# Everything lives under ROOT: the server's configuration and spool (ROOT/cupsd, or a
+# folder of /tmp when the user lp cannot reach ROOT), its logs, the captured raw bytes
+# and the PDF files. Clients reach the server with CUPS_SERVER=127.0.0.1:PORT and a HOME
+# of their own (for lpoptions). Queues:
 #   Bruta                 raw, to socket://127.0.0.1:PORT+1, where a listener keeps the
 #                         bytes of each job in ROOT/bruta/NNNNNN.bin, in order
 #   PDF_Laudo             cups-pdf; one file per job, ROOT/pdf/<job title>.pdf
@@ -14,8 +15,8 @@
 #   Laudo, Laudo_Sala, HP_LaserJet_Recepcao, LaserJet_Sala_2, Impress<a-tilde>o_Fiscal
 #                         raw, to the same listener, for the printer-name matching cases
 # cups-pdf reads its settings from /etc/cups/cups-pdf.conf only; cupsd therefore runs in
-# a private mount namespace where ROOT/conf is bound over /etc/cups, so the machine's
-# /etc stays untouched. Needs root and unshare: without them it says so and exits 77.
+# a private mount namespace where its own configuration folder is bound over /etc/cups,
+# so the machine's /etc stays untouched. Needs root and unshare: without them it says so and exits 77.
 # On success ROOT/pronto holds PORT.
 set -euo pipefail
 
@@ -43,6 +44,10 @@ parar() {
         fi
         rm -f "$arquivo"
     done
+    if [ -f "$raiz/run/interna" ]; then
+        rm -rf "$(cat "$raiz/run/interna")"
+        rm -f "$raiz/run/interna"
+    fi
     rm -f "$raiz/pronto"
 }
 
@@ -56,10 +61,11 @@ if [ "$acao" != start ]; then
 fi
 
 if [ "$(id -u)" -ne 0 ] || ! unshare -m --propagation private true 2>/dev/null; then
+    rm -f "$raiz/pronto"
     echo "skipped: the private cupsd needs root and a private mount namespace (unshare)" >&2
     exit 77
 fi
-for programa in cupsd lpadmin cupsenable cupsaccept cupsreject lpstat python3; do
+for programa in cupsd lpadmin cupsreject lpstat python3 setpriv; do
     if ! command -v "$programa" >/dev/null; then
         echo "missing program: $programa (see scripts/setup.sh)" >&2
         exit 1
@@ -72,31 +78,44 @@ case "$raiz" in
     *) echo "ROOT must be an absolute folder: $raiz" >&2; exit 2 ;;
 esac
 # ROOT is wiped: only a folder this script made before, or an empty or missing one.
-if [ -d "$raiz" ] && [ -n "$(ls -A "$raiz")" ] && [ ! -f "$raiz/conf/cupsd.conf" ]; then
+if [ -d "$raiz" ] && [ -n "$(ls -A "$raiz")" ] && [ ! -f "$raiz/.tessela-cups" ]; then
     echo "refusing to wipe $raiz: not a folder of this script" >&2
     exit 2
 fi
 parar
 rm -rf "$raiz"
-mkdir -p "$raiz"/{conf/ppd,conf/ssl,spool/tmp,cache,state,log,run,bruta,pdf,pdf-anonimo,cups-pdf}
-chmod 0755 "$raiz" "$raiz"/{conf,cache,state,log,run,bruta,pdf,pdf-anonimo}
-chmod 0710 "$raiz/spool"
-chmod 1770 "$raiz/spool/tmp"
-chgrp lp "$raiz/spool" "$raiz/spool/tmp" 2>/dev/null || true
+mkdir -p "$raiz"/{log,run,bruta,pdf,pdf-anonimo,cups-pdf}
+touch "$raiz/.tessela-cups"
+chmod 0755 "$raiz" "$raiz"/{log,run,bruta,pdf,pdf-anonimo}
 chmod 0700 "$raiz/cups-pdf"
 
-cat >"$raiz/conf/cups-files.conf" <<EOF
-ServerRoot $raiz/conf
+# Filters and backends run as lp and read the spool and the PPDs: those live in ROOT
+# when lp can reach it, else (a build tree under /root, say) in a folder of /tmp.
+interna="$raiz/cupsd"
+if ! setpriv --reuid=lp --regid=lp --clear-groups test -x "$raiz" 2>/dev/null; then
+    interna=$(mktemp -d /tmp/tessela-cupsd.XXXXXX)
+    chmod 0755 "$interna"
+    echo "$interna" >"$raiz/run/interna"
+fi
+mkdir -p "$interna"/{conf/ppd,conf/ssl,spool/tmp,cache,state}
+chmod 0755 "$interna" "$interna"/{conf,cache,state}
+chmod 0710 "$interna/spool"
+chmod 1770 "$interna/spool/tmp"
+chgrp lp "$interna/spool" "$interna/spool/tmp" 2>/dev/null || true
+
+cat >"$interna/conf/cups-files.conf" <<EOF
+ServerRoot $interna/conf
 ServerBin /usr/lib/cups
 DataDir /usr/share/cups
 DocumentRoot /usr/share/cups/doc-root
-RequestRoot $raiz/spool
-TempDir $raiz/spool/tmp
-CacheDir $raiz/cache
-StateDir $raiz/state
+RequestRoot $interna/spool
+TempDir $interna/spool/tmp
+CacheDir $interna/cache
+StateDir $interna/state
 AccessLog $raiz/log/access_log
 ErrorLog $raiz/log/error_log
 PageLog $raiz/log/page_log
+Printcap $raiz/run/printcap
 User lp
 Group lp
 SystemGroup root
@@ -104,7 +123,7 @@ FileDevice No
 Sandboxing Relaxed
 EOF
 
-cat >"$raiz/conf/cupsd.conf" <<EOF
+cat >"$interna/conf/cupsd.conf" <<EOF
 Listen 127.0.0.1:$porta
 ServerName 127.0.0.1
 LogLevel info
@@ -128,7 +147,7 @@ MaxJobs 0
 </Policy>
 EOF
 
-cat >"$raiz/conf/cups-pdf.conf" <<EOF
+cat >"$interna/conf/cups-pdf.conf" <<EOF
 Out $raiz/pdf
 AnonDirName $raiz/pdf-anonimo
 Spool $raiz/cups-pdf
@@ -147,7 +166,7 @@ echo $! >"$raiz/run/captura.pid"
 # pid written is cupsd's own, since unshare and sh both exec.
 nohup unshare -m --propagation private sh -c \
     'mount --bind "$1/conf" /etc/cups && exec cupsd -f -c "$1/conf/cupsd.conf" -s "$1/conf/cups-files.conf"' \
-    sh "$raiz" >"$raiz/log/cupsd.out" 2>&1 &
+    sh "$interna" >"$raiz/log/cupsd.out" 2>&1 &
 echo $! >"$raiz/run/cupsd.pid"
 
 export CUPS_SERVER=127.0.0.1:$porta

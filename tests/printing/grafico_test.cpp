@@ -271,6 +271,19 @@ TEST_F(ImpressaoGrafica, FaceInexistenteCaiNaDeLarguraFixaETamanhoZeroEmOito) {
     EsperarPadraoDeVolta();
 }
 
+TEST_F(ImpressaoGrafica, FaceVaziaDesenhaComAFaceDoPintor) {
+    p.FonteLaudo = "";
+    p.LinhasPorPagina = "66";
+    tela.relatorio = {"Vazia | LAUDO DE ANALISE"};
+    Imprimir();
+    ASSERT_EQ(Trabalhos().size(), 1u);
+    const auto palavras = PalavrasDoPdf(pastaPdf / "Pagina_1.pdf");
+    ASSERT_TRUE(palavras.count("Vazia"));
+    const Geometria g = GeometriaDe("PDF_Laudo", kDpiPdf, FonteEsperada(8));
+    EXPECT_NEAR(palavras.at("Vazia").xMin,
+                g.margemEsquerda + Pontos(std::lround(kDpiPdf / 25.4), kDpiPdf), 0.05);
+}
+
 TEST_F(ImpressaoGrafica, CorDoFonteEmAzulVerdeVermelho) {
     p.CorFonte = 0x000000FF; // red, as 0x00BBGGRR
     p.LinhasPorPagina = "66";
