@@ -3,21 +3,16 @@
 #include "printing/mensagens.h"
 #include "printing/paginas.h"
 
-#include <algorithm>
-
 namespace tessela {
 
 namespace {
 
 // Nothing but blanks once the lines are joined with CR LF: there is nothing to print.
+// The CR LF that joins two lines is not a blank.
 bool RelatorioEmBranco(const std::vector<std::string>& linhas) {
-    for (std::size_t i = 0; i < linhas.size(); ++i) {
-        if (i > 0)
-            return false; // the CR LF that joins two lines is not a blank
-        if (std::any_of(linhas[i].begin(), linhas[i].end(), [](char c) { return c != ' '; }))
-            return false;
-    }
-    return true;
+    if (linhas.size() > 1)
+        return false;
+    return linhas.empty() || linhas[0].find_first_not_of(' ') == std::string::npos;
 }
 
 std::string MensagemNaoEncontrada(const std::string& impressora) {
