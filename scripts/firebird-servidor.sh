@@ -202,7 +202,8 @@ iniciar() {
     falha "port $PORTA on 127.0.0.1 is taken by another program (the machine's own Firebird service, or a test server of another build folder); stop it first${dono:+: $dono}"
   fi
   # ROOT is emptied on every start: refuse a folder that this script did not make.
-  if [ -d "$raiz" ] && [ -n "$(ls -A "$raiz")" ] && [ ! -f "$raiz/$MARCA" ]; then
+  if [ -d "$raiz" ] && [ -n "$(ls -A "$raiz")" ] && [ ! -f "$raiz/$MARCA" ] &&
+    ! { [ -f "$raiz/firebird.conf" ] && [ -f "$raiz/databases.conf" ] && [ -d "$raiz/bancos" ]; }; then
     falha "$raiz is not empty and was not made by this script; choose another ROOT"
   fi
   rm -rf "$raiz"

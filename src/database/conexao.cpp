@@ -178,8 +178,10 @@ bool TSQLQuery::Fim() const {
 }
 
 void TSQLQuery::Proximo() {
-    if (!Fim())
-        ++atual_;
+    if (Fim())
+        return;
+    AntesDeMover();
+    ++atual_;
 }
 
 std::size_t TSQLQuery::IndiceDe(std::string_view campo) const {

@@ -118,6 +118,8 @@ protected:
     virtual const Linha* LinhaCorrente() const;
     // Drops what the dataset holds beyond its rows when it closes.
     virtual void AoFechar() {}
+    // Before the current row moves.
+    virtual void AntesDeMover() {}
 
     TSQLConnection& conexao_;
     bool ativo_ = false;
@@ -152,6 +154,7 @@ public:
 protected:
     const Linha* LinhaCorrente() const override;
     void AoFechar() override;
+    void AntesDeMover() override { Gravar(); } // moving posts the edit
 
 private:
     std::string MontarAtualizacao(const Linha& original, const Linha& atual,

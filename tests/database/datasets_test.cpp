@@ -290,6 +290,10 @@ TEST_F(EdicaoDeEstacoes, ChaveRepetidaNaoMudaNada) {
     ds.Abrir();
     ds.Editar();
     ds.DefinirTexto("TEXTO", "Z");
+    // Moving to the next row posts the edit of the current one.
+    ds.Proximo();
+    EXPECT_EQ(ds.Texto("TEXTO"), "B");
+    EXPECT_EQ(ds.MudancasPendentes(), 1u);
     EsperarErroBanco([&] { ds.AplicarAtualizacoes(); }, "ErroAtualizacao", "2 rows");
     EXPECT_EQ(ValorUnico(*interfac,
                          "select list(TEXTO, '') as V from (select TEXTO from FICHAPRO where "
