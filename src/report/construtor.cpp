@@ -1,0 +1,95 @@
+#include "report/construtor.h"
+
+#include "common/arquivo_texto.h"
+#include "common/texto.h"
+#include "report/arquivos.h"
+#include "report/laudo.h"
+
+#include <exception>
+#include <optional>
+
+namespace tessela {
+
+namespace {
+
+// The component of that code, compared byte for byte: the database's own comparison
+// ignores trailing blanks and may ignore case.
+std::optional<std::string> LerComponente(TSQLQuery& q, const std::string& codigo) {
+    q.Fechar();
+    q.SQL = kSqlComponente;
+    q.Valores = {codigo};
+    q.Abrir();
+    if (q.Texto("CODIGO") != codigo)
+        return std::nullopt;
+    return q.Texto("COMPONENTE");
+}
+
+std::vector<EnsaioLaudo> LerEnsaios(TClientDataSet& ensaios, const std::string& codigo) {
+    ensaios.Fechar();
+    ensaios.SQL = kSqlEnsaios;
+    ensaios.Valores = {codigo};
+    ensaios.Abrir();
+    std::vector<EnsaioLaudo> lista;
+    for (; !ensaios.Fim(); ensaios.Proximo())
+        lista.push_back({ensaios.Texto("ENSAIO"), ensaios.Texto("ESPECIFICACAO")});
+    return lista;
+}
+
+// The report lines of a found component; creates the Laudo file and writes the
+// column rule, without the margin, as its only line.
+std::vector<std::string> LinhasDoComponente(const ContextoLaudo& c, const DataHora& hoje,
+                                            const std::string& produto) {
+    const auto& a = c.argumentos;
+    const auto laudo = CaminhoArquivoLaudo(c.parametros, c.sessao, NomeArquivoProduto(produto));
+    CriarArquivoTexto(laudo);
+
+    EntradaLaudo e;
+    e.Produto = produto;
+    e.Lote = Cortar(a.lote, 60);
+    e.Fornecedor = Cortar(a.fornecedor, 60);
+    e.Validade = Cortar(a.validade, 10);
+    e.TituloCentralLaudo = c.parametros.TituloCentralLaudo;
+    e.TextoData = TextoDataLaudo(hoje);
+    e.MargemLaudo = c.sessao.MargemLaudo;
+    e.Ensaios = LerEnsaios(c.dm.Ensaios, a.codigo);
+
+    AcrescentarLinha(laudo, kLinhaColunas);
+    return ComporLaudo(e);
+}
+
+} // namespace
+
+void MontarLaudo(const ContextoLaudo& c, const DataHora& hoje) {
+    std::vector<std::string> linhasLaudo;
+    CriarArquivoTexto(CaminhoDiagOM(c.parametros));
+    RegistrarDiag(c.parametros, kTextoInicioDiag);
+    c.tela.MostrarEspera();
+    c.tela.LimparRelatorio();
+
+    if (const auto produto = LerComponente(c.dm.SQLQuery1, c.argumentos.codigo))
+        linhasLaudo = LinhasDoComponente(c, hoje, *produto);
+    c.dm.SQLQuery1.Fechar();
+
+    const bool gravado = !linhasLaudo.empty();
+    if (gravado)
+        GravarLaudo(c.parametros, c.sessao, c.tela, linhasLaudo, 1);
+    c.tela.EsconderEspera();
+    if (gravado)
+        c.tela.MostrarRelatorio();
+}
+
+void PrepararLaudo(const ContextoLaudo& c, const DataHora& hoje) {
+    c.tela.EsconderEdicoes();
+    try {
+        // Every row of the work table, of all stations.
+        c.dm.SQLConnection3.Executar(kSqlEsvaziarFichaPro);
+        c.tela.LimparRelatorio();
+    } catch (const std::exception&) {
+        c.tela.Mensagem("Erro tentando executar \"delete from fichapro\" em " +
+                            c.dm.SQLConnection3.Parametro("DataBase"),
+                        TipoMensagem::Simples);
+    }
+    MontarLaudo(c, hoje);
+}
+
+} // namespace tessela
