@@ -1,0 +1,70 @@
+// The texts and rules of the start-up sequence that need no server.
+#include "startup/estacao.h"
+#include "startup/sequencia.h"
+
+#include <gtest/gtest.h>
+
+namespace tessela {
+namespace {
+
+TEST(InteiroDecimal, SinalOpcionalEDigitos) {
+    EXPECT_EQ(InteiroDecimal("30"), 30);
+    EXPECT_EQ(InteiroDecimal("-1"), -1);
+    EXPECT_EQ(InteiroDecimal("+7"), 7);
+    EXPECT_EQ(InteiroDecimal("0"), 0);
+    EXPECT_EQ(InteiroDecimal("2147483647"), 2147483647);
+    for (const char* ruim :
+         {"", "+", "-", "+-5", "--5", " 5", "5 ", "5a", "1.0", "$1F", "0x10", "2147483648", "\t5"})
+        EXPECT_EQ(InteiroDecimal(ruim), std::nullopt) << '"' << ruim << '"';
+}
+
+TEST(CalcularMargemLaudo, LarguraQueNaoEInteiroDaDoisBrancos) {
+    EXPECT_EQ(CalcularMargemLaudo("", "10"), "  ");
+    EXPECT_EQ(CalcularMargemLaudo("abc", "10"), "  ");
+    EXPECT_EQ(CalcularMargemLaudo("80.5", "0"), "  ");
+}
+
+TEST(CalcularMargemLaudo, QualquerLarguraInteiraDeixaAMargemDecidir) {
+    for (const char* largura : {"30", "80", "0", "-1"}) {
+        EXPECT_EQ(CalcularMargemLaudo(largura, "5"), std::string(5, ' '));
+        EXPECT_EQ(CalcularMargemLaudo(largura, "0"), "");
+        EXPECT_EQ(CalcularMargemLaudo(largura, "-3"), "");
+        EXPECT_EQ(CalcularMargemLaudo(largura, ""), "");
+        EXPECT_EQ(CalcularMargemLaudo(largura, "x"), "");
+        EXPECT_EQ(CalcularMargemLaudo(largura, "120"), std::string(120, ' '));
+        EXPECT_EQ(CalcularMargemLaudo(largura, "500"), std::string(120, ' '));
+    }
+}
+
+TEST(TituloJanela, IndustriaOuMagnolia) {
+    EXPECT_EQ(TituloJanela("", "maria", "03"),
+              "  MAGNOLIA          Usu\xE1rio: \"maria\"   Esta\xE7\xE3o: 03");
+    EXPECT_EQ(TituloJanela("FARMACIA", "maria", "03"), TituloJanela("", "maria", "03"));
+    EXPECT_EQ(TituloJanela("INDUSTRIAL", "maria", "03"), TituloJanela("", "maria", "03"));
+    EXPECT_EQ(TituloJanela("INDUSTRIA", "Jos\xE9", "10"),
+              "  KOR IND\xDASTRIA         Usu\xE1rio: \"Jos\xE9\"   Esta\xE7\xE3o: 10");
+}
+
+TEST(SelecionarEstacao, TextosDaEstacao) {
+    EXPECT_EQ(TextoUltimaAtividade({8, 12, 2026, 14, 5, 9}), "Ultima atividade: 08/12/26 14:05:09");
+    EXPECT_EQ(LocalBancoDaEstacao("SERVIDOR", "03", "MAGNOLIA.BD"),
+              "SERVIDOR:C:\\magnolia\\Interfac03\\MAGNOLIA.BD");
+}
+
+TEST(SelecionarEstacao, MensagemDeSeteLinhas) {
+    EXPECT_EQ(MensagemEstacaoNaoSelecionada("Ana"),
+              "N\xE3o foi poss\xEDvel selecionar uma \xE1rea de trabalho para o usu\xE1rio "
+              "\"Ana\". \r"
+              "\r"
+              "Causas prov\xE1veis: \r"
+              "\r"
+              "  1) Na tabela \"Estacoes.db\" n\xE3o foi inclu\xED"
+              "da uma esta\xE7\xE3o para o usu\xE1rio \"Ana\".\r"
+              "     Obs: Criar tamb\xE9m a \xE1rea de trabalho f\xEDsica (pasta "
+              "C:\\Magnolia\\InterfacXX) para este usu\xE1rio.\r"
+              "  --> Favor contactar o suporte t\xE9"
+              "cnico da KOR SISTEMAS <--");
+}
+
+} // namespace
+} // namespace tessela
