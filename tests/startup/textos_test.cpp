@@ -1,5 +1,4 @@
 // The texts and rules of the start-up sequence that need no server.
-#include "startup/estacao.h"
 #include "startup/sequencia.h"
 
 #include <gtest/gtest.h>
@@ -43,27 +42,6 @@ TEST(TituloJanela, IndustriaOuMagnolia) {
     EXPECT_EQ(TituloJanela("INDUSTRIAL", "maria", "03"), TituloJanela("", "maria", "03"));
     EXPECT_EQ(TituloJanela("INDUSTRIA", "Jos\xE9", "10"),
               "  KOR IND\xDASTRIA         Usu\xE1rio: \"Jos\xE9\"   Esta\xE7\xE3o: 10");
-}
-
-TEST(SelecionarEstacao, TextosDaEstacao) {
-    EXPECT_EQ(TextoUltimaAtividade({8, 12, 2026, 14, 5, 9}), "Ultima atividade: 08/12/26 14:05:09");
-    EXPECT_EQ(LocalBancoDaEstacao("SERVIDOR", "03", "MAGNOLIA.BD"),
-              "SERVIDOR:C:\\magnolia\\Interfac03\\MAGNOLIA.BD");
-}
-
-TEST(SelecionarEstacao, MensagemDeSeteLinhas) {
-    EXPECT_EQ(MensagemEstacaoNaoSelecionada("Ana"),
-              "N\xE3o foi poss\xEDvel selecionar uma \xE1rea de trabalho para o usu\xE1rio "
-              "\"Ana\". \r"
-              "\r"
-              "Causas prov\xE1veis: \r"
-              "\r"
-              "  1) Na tabela \"Estacoes.db\" n\xE3o foi inclu\xED"
-              "da uma esta\xE7\xE3o para o usu\xE1rio \"Ana\".\r"
-              "     Obs: Criar tamb\xE9m a \xE1rea de trabalho f\xEDsica (pasta "
-              "C:\\Magnolia\\InterfacXX) para este usu\xE1rio.\r"
-              "  --> Favor contactar o suporte t\xE9"
-              "cnico da KOR SISTEMAS <--");
 }
 
 } // namespace
