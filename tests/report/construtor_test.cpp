@@ -29,7 +29,8 @@ protected:
     }
     void TearDown() override {
         for (const auto& codigo : criados) {
-            dados->Executar("delete from ENSAIOS where CODIGOCOMP = ?", {codigo});
+            dados->Executar("delete from ENSAIOS where CODIGOCOMP = cast(? as varchar(20))",
+                            {codigo});
             dados->Executar("delete from COMPONEN where CODIGO = ?", {codigo});
         }
         if (interfac03)
@@ -59,7 +60,8 @@ protected:
 
 TEST_F(Construtor, ComponenteNaoEncontradoSoDeixaODiagnostico) {
     EXPECT_TRUE(Existe("Interfac03"));
-    for (const char* codigo : {"999999", "000123 ", " 000123", "000123'"}) {
+    for (const char* codigo :
+         {"999999", "000123 ", " 000123", "000123'", "000123000123000123000123000123"}) {
         amb.argumentos.codigo = codigo;
         MontarLaudo(Contexto(), kAgoraFixo);
         EXPECT_EQ(Arquivo("DiagOM.txt"), "Inicio do Tessela\r\n") << '"' << codigo << '"';
@@ -79,6 +81,17 @@ TEST_F(Construtor, CodigoVazioDaUmLaudoSemProduto) {
     ASSERT_EQ(amb.tela.relatorio.size(), 12u + 4);
     EXPECT_EQ(amb.tela.relatorio[3], "| Produto...:  ()" + std::string(100, ' ') + " |");
     EXPECT_EQ(Arquivo("Interfac03/Laudo.txt"), kRegua + "\r\n");
+}
+
+// A code longer than ENSAIOS.CODIGOCOMP can have no tests; it is not an error.
+TEST_F(Construtor, CodigoMaiorQueOsDosEnsaios) {
+    dados->Executar("insert into COMPONEN (CODIGO, COMPONENTE) values (?, 'LONGO')",
+                    {std::string("T0123456789XY")});
+    criados.push_back("T0123456789XY");
+    amb.argumentos.codigo = "T0123456789XY";
+    MontarLaudo(Contexto(), kAgoraFixo);
+    ASSERT_EQ(amb.tela.relatorio.size(), 12u + 4);
+    EXPECT_EQ(amb.tela.relatorio[3].substr(0, 30), "| Produto...: LONGO (LONGO)   ");
 }
 
 TEST_F(Construtor, ComponenteSemEnsaios) {
