@@ -141,7 +141,9 @@ std::filesystem::path ResolverCaminho(std::string_view caminho, std::string_view
         throw ErroEntradaSaida("N\xE3o foi poss\xEDvel acessar " + std::string(caminho) +
                                ": o compartilhamento \\\\" + unc->host + "\\" +
                                unc->compartilhamento + " n\xE3o est\xE1 montado");
-    return unc->resto.empty() ? *base : *base / unc->resto;
+    // Shares hold Unicode names and Linux mounts present them as UTF-8, so the
+    // program's code-page-1252 names are converted here.
+    return unc->resto.empty() ? *base : *base / Cp1252ParaUtf8(unc->resto);
 }
 
 std::filesystem::path CaminhoLocal(std::string_view caminho) {

@@ -4,7 +4,8 @@
 // the mounted file system whose source is "//host/share" (host and share compared
 // without regard to case, any file-system type), or a gvfs mount
 // /run/user/UID/gvfs/smb-share:server=host,share=share. The rest keeps its letter
-// case, with '/' for '\'. Any other path is returned as it is.
+// case, with '/' for '\', and its code-page-1252 bytes become UTF-8, as the share's
+// names are shown by the mount. Any other path is returned as it is.
 
 #include <filesystem>
 #include <optional>

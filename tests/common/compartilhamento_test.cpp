@@ -111,6 +111,9 @@ TEST(ResolverCaminho, PelaTabelaPeloGvfsOuErro) {
               gvfs / "a/b.txt");
     EXPECT_EQ(ResolverCaminho("/usr/local/x.txt", kTabela, raiz.Caminho()),
               fs::path("/usr/local/x.txt"));
+    // Names on the share are UTF-8 on this side.
+    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO\\Laudo\xD3XIDO.txt", kTabela, raiz.Caminho()),
+              fs::path("/mnt/outro/Laudo\xC3\x93XIDO.txt"));
 
     const std::string unc = "\\\\NINGUEM\\MAGNOLIA\\Interfac03\\ULTATIV.LLF";
     try {

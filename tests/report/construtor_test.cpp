@@ -122,7 +122,8 @@ TEST_F(Construtor, NomeAcentuadoEEspecificacaoLonga) {
     EXPECT_EQ(
         linhas[13].substr(0, 77),
         "| DOSEAMENTO             | NO M\xCDNIMO 99,0% E NO M\xC1XIMO 100,5% DE ZnO, EM    |");
-    EXPECT_TRUE(Existe("Interfac03/Laudo\xD3XIDO DE ZINCO.txt"));
+    // The share shows the name in UTF-8.
+    EXPECT_TRUE(Existe("Interfac03/Laudo\xC3\x93XIDO DE ZINCO.txt"));
     const auto arquivo = Arquivo("Interfac03/Fichapes1.txt");
     std::string esperado;
     for (std::size_t i = 0; i + 4 < linhas.size(); ++i)
