@@ -16,7 +16,7 @@ PACKAGES=(
   # test and demo servers and tools
   firebird3.0-server firebird3.0-utils
   cups cups-client cups-daemon printer-driver-cups-pdf
-  poppler-utils xvfb xdotool x11-utils fonts-dejavu-core
+  poppler-utils xvfb xdotool x11-utils x11-apps netpbm fonts-dejavu-core
   util-linux procps iproute2 python3 file dpkg-dev locales
 )
 
