@@ -28,14 +28,16 @@ inline constexpr const char* kSqlConfig =
     "ULTIMONCUPOM, ECF, PORTASERIAL, ULTIMOCODIGO, ACESSAESTOQUEATUAL, DESCRICAOPM, "
     "CODTRIBUTPM, GAVETA, LOJA, FONTE, ESTILO, TAMANHO, COR, CAIXA, ULTIMOLOTE, FS_CODPESSOAS, "
     "FS_CODPRODUTOS, FS_CODPEDIDOS, FS_CODPEDIDOSIT, CODLIVRO from CONFIG";
-// ? = the component code.
+// ? = the component code. It is bound as text of any length: a parameter compared
+// with a column takes the column's size, and a longer code (from the command line, or
+// a component code longer than ENSAIOS.CODIGOCOMP) would be an error instead of
+// finding nothing.
 inline constexpr const char* kSqlEnsaios =
     "select A.CODIGOCOMP, A.CODIGOESPEC, B.ENSAIO, B.ESPECIFICACAO from ENSAIOS A, "
-    "ESPECIFICACOES B WHERE (A.CODIGOCOMP = ?) AND (A.CODIGOESPEC=B.CODIGOESPEC) ORDER BY "
-    "B.ENSAIO";
-// ? = the component code.
+    "ESPECIFICACOES B WHERE (A.CODIGOCOMP = cast(? as varchar(32765))) AND "
+    "(A.CODIGOESPEC=B.CODIGOESPEC) ORDER BY B.ENSAIO";
 inline constexpr const char* kSqlComponente =
-    "Select CODIGO, COMPONENTE from componen where CODIGO = ?";
+    "Select CODIGO, COMPONENTE from componen where CODIGO = cast(? as varchar(32765))";
 inline constexpr const char* kSqlEsvaziarFichaPro = "delete from fichapro";
 
 // The client library the connections use unless CaminhoGDS.txt names a folder.

@@ -12,21 +12,11 @@ namespace tessela {
 
 namespace {
 
-// The code is bound as text of any length: a parameter compared with a column takes
-// the column's size, and a code longer than it (from the command line, or a component
-// code longer than ENSAIOS.CODIGOCOMP) would be an error instead of finding nothing.
-constexpr const char* kSqlComponentePorCodigo =
-    "Select CODIGO, COMPONENTE from componen where CODIGO = cast(? as varchar(32765))";
-constexpr const char* kSqlEnsaiosPorCodigo =
-    "select A.CODIGOCOMP, A.CODIGOESPEC, B.ENSAIO, B.ESPECIFICACAO from ENSAIOS A, "
-    "ESPECIFICACOES B WHERE (A.CODIGOCOMP = cast(? as varchar(32765))) AND "
-    "(A.CODIGOESPEC=B.CODIGOESPEC) ORDER BY B.ENSAIO";
-
 // The component of that code, compared byte for byte: the database's own comparison
 // ignores trailing blanks and may ignore case.
 std::optional<std::string> LerComponente(TSQLQuery& q, const std::string& codigo) {
     q.Fechar();
-    q.SQL = kSqlComponentePorCodigo;
+    q.SQL = kSqlComponente;
     q.Valores = {codigo};
     q.Abrir();
     if (q.Texto("CODIGO") != codigo)
@@ -36,7 +26,7 @@ std::optional<std::string> LerComponente(TSQLQuery& q, const std::string& codigo
 
 std::vector<EnsaioLaudo> LerEnsaios(TClientDataSet& ensaios, const std::string& codigo) {
     ensaios.Fechar();
-    ensaios.SQL = kSqlEnsaiosPorCodigo;
+    ensaios.SQL = kSqlEnsaios;
     ensaios.Valores = {codigo};
     ensaios.Abrir();
     std::vector<EnsaioLaudo> lista;
