@@ -9,8 +9,8 @@ PACKAGES=(
   qt6-base-dev qt6-base-dev-tools libgl-dev
   firebird-dev libcups2-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  # quality gates: fuzzers and sanitizers
-  clang libclang-rt-14-dev
+  # quality gates: fuzzers and sanitizers; peak memory of the start-up measurement
+  clang libclang-rt-14-dev time
   # run time: database client, print system
   libfbclient2
   # test and demo servers and tools

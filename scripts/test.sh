@@ -1,10 +1,77 @@
 #!/usr/bin/env bash
-# Sets up everything the tests need, builds, and runs every test through CTest.
-set -euo pipefail
+# Sets up everything the tests need, then runs the quality gates in turn:
+#   1. testes        the build and every test through CTest;
+#   2. sanitizadores the same tests in a second build with AddressSanitizer and
+#                    UndefinedBehaviorSanitizer (build-asan): no finding allowed;
+#   3. fuzz          every libFuzzer target for a bounded time on its seed corpus
+#                    (build-fuzz, clang).
+# The test runs share one Firebird port and one cupsd port, so they run one after the
+# other, never at the same time. TESSELA_ETAPAS picks stages (default: all three).
+set -uo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh
+scripts/setup.sh || exit 1
+etapas=${TESSELA_ETAPAS:-testes sanitizadores fuzz}
 build=${TESSELA_BUILD_DIR:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" -j "$(nproc)"
-ctest --test-dir "$build" --output-on-failure -j 2
+build_asan=${TESSELA_BUILD_ASAN:-build-asan}
+build_fuzz=${TESSELA_BUILD_FUZZ:-build-fuzz}
+nucleos=$(nproc)
+falhas=()
+
+etapa() { # name, command...
+  local nome=$1 inicio=$SECONDS
+  shift
+  echo "=== $nome"
+  if "$@"; then
+    echo "=== $nome: passed in $((SECONDS - inicio)) s"
+  else
+    echo "=== $nome: FAILED after $((SECONDS - inicio)) s"
+    falhas+=("$nome")
+  fi
+}
+
+testes() {
+  cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null &&
+    cmake --build "$build" -j "$nucleos" &&
+    ctest --test-dir "$build" --output-on-failure -j 2
+}
+
+# -O1 keeps the instrumented build and its Qt tests fast enough. GCC warns of
+# uninitialised values that ASan's instrumentation makes it imagine (libstdc++'s
+# <regex>), so that one warning is off here only.
+sanitizadores() {
+  local supp
+  supp=$(pwd)/tests/robustez/sanitizadores/lsan.supp
+  cmake -S . -B "$build_asan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSELA_SANITIZE=ON \
+    -DTESSELA_BENCH=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" \
+    -DCMAKE_CXX_FLAGS="-Wno-maybe-uninitialized" >/dev/null &&
+    cmake --build "$build_asan" -j "$nucleos" &&
+    ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_order=1 \
+      LSAN_OPTIONS="suppressions=$supp:print_suppressions=0" \
+      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      ctest --test-dir "$build_asan" --output-on-failure -j 2
+}
+
+# Only the fuzz targets and the libraries they use are built here.
+fuzz() {
+  cmake -S . -B "$build_fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+    -DCMAKE_CXX_COMPILER=clang++ -DTESSELA_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null &&
+    cmake --build "$build_fuzz" --target tessela_fuzz -j "$nucleos" &&
+    ctest --test-dir "$build_fuzz" --output-on-failure -j 2
+}
+
+for e in $etapas; do
+  case "$e" in
+  testes | sanitizadores | fuzz) etapa "$e" "$e" ;;
+  *)
+    echo "unknown stage: $e" >&2
+    exit 2
+    ;;
+  esac
+done
+
+if [ ${#falhas[@]} -gt 0 ]; then
+  echo "FAILED stages: ${falhas[*]}"
+  exit 1
+fi
+echo "all stages passed: $etapas"

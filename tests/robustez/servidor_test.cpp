@@ -38,6 +38,8 @@ protected:
         dados = teste::ConexaoDeTeste("dados");
         interfac03 = teste::ConexaoDeTeste("interfac03");
         teste::RestaurarFichaPro(*interfac03);
+        // Station 03 free, as a run that finds no station must leave it.
+        dados->Executar("update ESTACOES set EMUSO = 'N', ATCAIXA = '' where ESTACAO = '03'");
         contagens = Contagens();
     }
     void TearDown() override {
