@@ -2,7 +2,8 @@
 // with a window, attach to the three databases, run the four queries of a run (the
 // user's station, the window colour, the component, its tests), show the rows, end.
 //   linha_de_base [HOST [USER [CODE]]]   defaults SERVIDOR maria 000123
-// Prints the milliseconds from main to the window shown and to the rows shown.
+// Prints, each line as soon as it is true, the milliseconds from main to the window
+// shown and to the rows shown.
 
 #include "common/texto.h"
 #include "database/conexao.h"
@@ -49,6 +50,7 @@ int main(int argc, char** argv) {
     while (!janela.windowHandle() || !janela.windowHandle()->isExposed())
         app.processEvents(QEventLoop::WaitForMoreEvents);
     std::printf("janela %.1f ms\n", Ms(inicio));
+    std::fflush(stdout);
 
     tessela::TSQLConnection dados("dados", Parametros(host + ":C:\\magnolia\\dados\\MAGNOLIA.BD"));
     tessela::TSQLConnection interfac("interfac",
@@ -75,5 +77,6 @@ int main(int argc, char** argv) {
     Mostrar(janela, q, "ESPECIFICACAO");
     janela.repaint();
     std::printf("linhas %.1f ms\n", Ms(inicio));
+    std::fflush(stdout); // the measurement reads this line as it comes
     return 0;
 }
