@@ -64,25 +64,30 @@ esperar_janela() { # pattern, seconds
 }
 
 executar_com_tela() {
-    diga "the window opens on $DISPLAY; \"I&mprimir\" prints on PDF_Laudo, \"&Voltar\" ends the demo"
+    diga "the window opens on $DISPLAY: Imprimir (Alt+M) prints on PDF_Laudo, Voltar (Alt+V) ends the demo"
     local status=0
-    "$programa/tessela" "$codigo" L2301 "DISTRIBUIDORA CENTRAL" 12/2027 maria || status=$?
+    # In the background, so that Ctrl+C reaches this script's trap, which ends it.
+    "$programa/tessela" "$codigo" L2301 "DISTRIBUIDORA CENTRAL" 12/2027 maria &
+    tessela_pid=$!
+    wait "$tessela_pid" || status=$?
+    tessela_pid=""
     copiar_do_compartilhamento
     return "$status"
 }
 
-# The processes of the run without a display, ended by the trap whatever happens.
+# The processes and files of the run, ended and removed by the trap whatever happens.
 trabalho=""
 xvfb_pid=""
 tessela_pid=""
 # SIGTERM alone may not end it: the database client library catches it.
 encerrar_programa() {
     kill "$tessela_pid" 2>/dev/null || return 0
-    for _ in $(seq 50); do kill -0 "$tessela_pid" 2>/dev/null || return 0; sleep 0.1; done
+    for _ in $(seq 30); do kill -0 "$tessela_pid" 2>/dev/null || return 0; sleep 0.1; done
     kill -KILL "$tessela_pid" 2>/dev/null || true
 }
 # shellcheck disable=SC2317 # the trap calls it
-limpar_sem_tela() {
+limpar_execucao() {
+    trap '' INT TERM # a second Ctrl+C must not cut the cleaning short
     [ -n "$tessela_pid" ] && encerrar_programa
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
     [ -n "$trabalho" ] && rm -rf "$trabalho"
@@ -92,8 +97,6 @@ limpar_sem_tela() {
 executar_sem_tela() {
     command -v Xvfb >/dev/null || falha "Xvfb is missing (scripts/setup.sh installs it)"
     local janela="" status=0
-    trabalho=$(mktemp -d /tmp/tessela-demo.XXXXXX)
-    trap limpar_sem_tela EXIT
 
     # The screen is the window's size: the window, centred, fills it.
     Xvfb -displayfd 3 -screen 0 960x610x24 -nolisten tcp 3>"$trabalho/display" >"$trabalho/xvfb.log" 2>&1 &
@@ -102,10 +105,6 @@ executar_sem_tela() {
     [ -s "$trabalho/display" ] || falha "Xvfb did not start: $(cat "$trabalho/xvfb.log")"
     DISPLAY=":$(head -n 1 "$trabalho/display")"
     export DISPLAY QT_QPA_PLATFORM=xcb
-    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
-        mkdir -m 0700 "$trabalho/runtime"
-        export XDG_RUNTIME_DIR="$trabalho/runtime"
-    fi
     diga "no display: the program runs in Xvfb on $DISPLAY"
 
     "$programa/tessela" "$codigo" L2301 "DISTRIBUIDORA CENTRAL" 12/2027 maria &
@@ -148,6 +147,14 @@ executar_sem_tela() {
 
 if [ "${TESSELA_DEMO_ETAPA:-}" = programa ]; then
     codigo=$1
+    trabalho=$(mktemp -d /tmp/tessela-demo.XXXXXX)
+    trap limpar_execucao EXIT
+    trap 'exit 130' INT TERM
+    # Qt keeps run-time files there; without one it would leave /tmp/runtime-root.
+    if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+        mkdir -m 0700 "$trabalho/runtime"
+        export XDG_RUNTIME_DIR="$trabalho/runtime"
+    fi
     if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
         executar_com_tela
     else
@@ -181,7 +188,8 @@ servidores_iniciados=()
 # shellcheck disable=SC2317 # the trap calls it
 encerrar() {
     local status=$?
-    trap - EXIT INT TERM
+    trap - EXIT
+    trap '' INT TERM # a second Ctrl+C must not leave a server running
     local s
     for s in "${servidores_iniciados[@]}"; do
         case "$s" in

@@ -61,6 +61,7 @@ encerrar_programa() {
 }
 banco_alterado=no
 limpar() {
+    trap '' INT TERM # a second signal must not cut the cleaning short
     encerrar_programa
     [ "$banco_alterado" = yes ] && restaurar_banco
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
