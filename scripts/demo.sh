@@ -169,6 +169,14 @@ fi
 codigo=${1:-000123}
 [ "$(id -u)" -eq 0 ] || falha "run as root: the share is a mount in a private mount namespace and cups-pdf needs root"
 
+# The ports before the long steps: Firebird's is fixed by the locations the program uses.
+for porta in 3050 "$PORTA_CUPS" $((PORTA_CUPS + 1)); do
+    if porta_ocupada "$porta"; then
+        dono=$(ss -ltnpH "sport = :$porta" 2>/dev/null | head -n 1) || dono=""
+        falha "port $porta on 127.0.0.1 is taken by another program (a Firebird service, a test run or an earlier demo); stop it first${dono:+: $dono}"
+    fi
+done
+
 cd "$fontes"
 scripts/setup.sh
 
@@ -177,12 +185,6 @@ cmake -S "$fontes" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target tessela -j "$(nproc)"
 executavel=$(find "$build/src" -type f -name tessela -perm -u+x | head -n 1)
 [ -n "$executavel" ] || falha "the build left no executable tessela under $build/src"
-
-for porta in "$PORTA_CUPS" $((PORTA_CUPS + 1)); do
-    if porta_ocupada "$porta"; then
-        falha "port $porta on 127.0.0.1 is taken by another program (an earlier demo still running?); stop it first"
-    fi
-done
 
 servidores_iniciados=()
 # shellcheck disable=SC2317 # the trap calls it
