@@ -14,7 +14,7 @@ const std::string kEspecificacao =
     "POUCO SOLUVEL EM ETANOL, PRATICAMENTE INSOLUVEL EM ETER. FAIXA DE FUSAO: 189 A 192 "
     "GRAUS, COM DECOMPOSICAO. ROTACAO OPTICA ESPECIFICA: +20,5 A +21,5 GRAUS (AGUA).";
 
-// A text of n characters made of the specification's words.
+// A text of n characters made of the words of kEspecificacao.
 std::string Texto(std::size_t n) {
     std::string t;
     while (t.size() < n)

@@ -1,5 +1,5 @@
-// The composition of the report from arbitrary database texts: names and
-// specifications of any bytes and lengths (the columns hold up to 100 and 250; longer
+// The composition of the report from arbitrary database texts: ENSAIO and
+// ESPECIFICACAO of any bytes and lengths (the columns hold up to 100 and 250; longer
 // ones are tried too), any product name, lot, supplier, expiry and margin.
 
 #include "report/celula.h"
