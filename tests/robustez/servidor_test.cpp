@@ -140,6 +140,40 @@ TEST_F(EntradaRuim, ComponenteCujoCodigoTemApostrofoEPontoEVirgula) {
     EXPECT_TRUE(r.ends_with(kFimDoRelatorio));
 }
 
+// Arguments far longer than any column. A code of 1 000 characters finds nothing. One
+// longer than the longest text a statement can bind (32 765 bytes) is refused by the
+// database layer with its reason, which reaches the general error handler (between
+// about 2 000 bytes and that, the server refuses it as too long a key for CODIGO's
+// index): no report, nothing changed. A user name of 100 000 characters is cut to 60
+// and finds no station.
+TEST_F(EntradaRuim, ArgumentosEnormes) {
+    amb.argumentos.codigo = std::string(40000, '1');
+    amb.argumentos.lote = std::string(100000, 'L');
+    try {
+        Rodar();
+        FAIL() << "a code of 40 000 bytes cannot be bound";
+    } catch (const ErroBanco& e) {
+        EXPECT_STREQ(e.what(), "A bound text of 40000 bytes is longer than 32765");
+    }
+    EXPECT_FALSE(HaRelatorio());
+    EXPECT_FALSE(amb.tela.relatorioVisivel);
+    EXPECT_EQ(Contagens(), contagens);
+
+    amb.tela = {};
+    amb.argumentos.codigo = std::string(1000, '1'); // far longer than CODIGO: not found
+    Rodar();
+    EXPECT_TRUE(amb.tela.mensagens.empty());
+    EXPECT_FALSE(HaRelatorio());
+
+    amb.tela = {};
+    amb.argumentos.usuario = std::string(100000, 'm');
+    Rodar();
+    ASSERT_FALSE(amb.tela.mensagens.empty());
+    EXPECT_NE(amb.tela.mensagens[0].texto.find("\"" + std::string(60, 'm') + "\""),
+              std::string::npos);
+    EXPECT_FALSE(HaRelatorio());
+}
+
 // Texts of the columns' maximum lengths holding every byte the code page defines.
 TEST_F(EntradaRuim, TextosDoBancoDeTamanhoMaximoETodosOsBytes) {
     std::string bytes;
