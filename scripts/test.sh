@@ -17,12 +17,14 @@ build_asan=${TESSELA_BUILD_ASAN:-build-asan}
 build_fuzz=${TESSELA_BUILD_FUZZ:-build-fuzz}
 nucleos=$(nproc)
 falhas=()
+registro=$(mktemp /tmp/tessela-testes.XXXXXX)
+trap 'rm -f "$registro"' EXIT
 
 etapa() { # name, command...
   local nome=$1 inicio=$SECONDS
   shift
   echo "=== $nome"
-  if "$@"; then
+  if { "$@" 2>&1 | tee -a "$registro"; [ "${PIPESTATUS[0]}" -eq 0 ]; }; then
     echo "=== $nome: passed in $((SECONDS - inicio)) s"
   else
     echo "=== $nome: FAILED after $((SECONDS - inicio)) s"
@@ -70,6 +72,9 @@ for e in $etapas; do
   esac
 done
 
+# One closing line for all stages, from CTest's own summaries.
+awk '/tests failed out of/ { falhou += $(NF-5); total += $NF }
+     END { printf "all stages: %d passed, %d failed\n", total - falhou, falhou }' "$registro"
 if [ ${#falhas[@]} -gt 0 ]; then
   echo "FAILED stages: ${falhas[*]}"
   exit 1
