@@ -1,6 +1,7 @@
 #include "printing/paginas.h"
 
 #include "common/erros.h"
+#include "settings/leitor.h"
 
 #include <charconv>
 
@@ -43,16 +44,9 @@ PaginasLaudo MontarPaginas(const std::vector<std::string>& linhas, std::int32_t 
     return paginas;
 }
 
+// LinhasPorPagina holds a whole number by the settings' own rule, hexadecimal included.
 std::int32_t ValorLinhasPorPagina(std::string_view texto) {
-    std::string_view digitos = texto;
-    if (digitos.size() > 1 && digitos[0] == '+' && digitos[1] != '-')
-        digitos.remove_prefix(1);
-    std::int32_t valor = 0;
-    const auto [fim, erro] =
-        std::from_chars(digitos.data(), digitos.data() + digitos.size(), valor);
-    if (digitos.empty() || erro != std::errc() || fim != digitos.data() + digitos.size())
-        throw ErroConversao("'" + std::string(texto) + "' is not a valid integer value");
-    return valor;
+    return ValorInteiro(texto);
 }
 
 } // namespace tessela

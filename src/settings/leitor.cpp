@@ -407,6 +407,8 @@ void LerOsDoisArquivos(TParametros& p, const std::string& pasta, char separador)
 
 } // namespace
 
+std::int32_t ValorInteiro(std::string_view texto) { return InteiroOuErro(texto); }
+
 void LerParametros(TParametros& p, TSessao& s, std::string_view pastaExecutavel,
                    char separadorDecimal) {
     PrepararLeitura(p);

@@ -2,12 +2,12 @@
 
 // The reader of the fixed-column settings files CONFIGBD.INI and MAGNOLIA.INI.
 
-#include <string>
-#include <string_view>
-
 #include "common/erros.h"
 #include "settings/parametros.h"
 #include "startup/sessao.h"
+
+#include <string>
+#include <string_view>
 
 namespace tessela {
 
@@ -31,6 +31,10 @@ void LerParametros(TParametros& p, TSessao& s, std::string_view pastaExecutavel,
 // first with the given separator, then with '.' and ',' swapped. Throws ErroConversao
 // "'%s' is not a valid floating point value".
 double ValorDecimal(std::string_view linha, char separadorDecimal);
+
+// A whole number by the settings' integer rule (sign, decimal or hexadecimal with $,
+// x or 0x, 32 bits). Throws ErroConversao "'%s' is not a valid integer value".
+std::int32_t ValorInteiro(std::string_view texto);
 
 // The process decimal separator of the user's locale (after setlocale(LC_ALL, "")).
 char SeparadorDecimalDoProcesso();
