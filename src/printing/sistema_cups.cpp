@@ -28,7 +28,8 @@ public:
         if (numero_ == 0 && cupsLastError() > IPP_STATUS_OK_EVENTS_COMPLETE &&
             cupsLastError() != IPP_STATUS_ERROR_NOT_FOUND)
             throw ErroImpressao("N\xE3o foi poss\xEDvel consultar o servidor de impress\xE3o " +
-                                std::string(cupsServer()) + ": " + TextoDoErro());
+                                std::string(cupsServer()) + ":" + std::to_string(ippPort()) +
+                                ": " + TextoDoErro());
     }
     ~Destinos() { cupsFreeDests(numero_, destinos_); }
     Destinos(const Destinos&) = delete;
