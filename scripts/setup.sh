@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, with apt-get, every Debian package that the build, the tests and the
-# program need. Idempotent and quiet when everything is already there.
+# program need. Idempotent and quiet when everything is already there. Exits 0 once
+# everything is installed, whatever the machine held before; otherwise non-zero with
+# the reason on standard error.
 set -euo pipefail
 
 PACKAGES=(
@@ -18,7 +20,17 @@ PACKAGES=(
   cups cups-client cups-daemon printer-driver-cups-pdf
   poppler-utils xvfb xdotool x11-utils x11-apps netpbm fonts-dejavu-core
   util-linux procps iproute2 python3 file dpkg-dev locales
+  # the Debian package's checks: lintian, and man for its manual page
+  lintian man-db groff-base
 )
+
+# The machine's service policy, replaced while apt-get runs (tests point it elsewhere).
+policy=${TESSELA_POLICY_RC_D:-/usr/sbin/policy-rc.d}
+
+falha() {
+  echo "setup: $*" >&2
+  exit 1
+}
 
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -28,27 +40,37 @@ for p in "${PACKAGES[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
-if [ "$(id -u)" -ne 0 ]; then
-  echo "setup: missing packages: ${missing[*]}; run this script as root" >&2
-  exit 1
-fi
+[ "$(id -u)" -eq 0 ] || falha "missing packages: ${missing[*]}; run this script as root"
 
 echo "setup: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 # The tests run their own Firebird server and cupsd; the machine's services must not
-# start on install, or they would take port 3050 from the private server.
-policy=/usr/sbin/policy-rc.d
-created_policy=no
-if [ ! -e "$policy" ]; then
-  printf '#!/bin/sh\nexit 101\n' >"$policy"
-  chmod +x "$policy"
-  created_policy=yes
+# start on install, or they would take port 3050 from the private server. A policy the
+# machine already has may allow them, so it is set aside and given back afterwards.
+guardada=""
+if [ -e "$policy" ] || [ -L "$policy" ]; then
+  guardada=$(mktemp "$policy.tessela.XXXXXX") || falha "cannot set $policy aside"
+  mv -f "$policy" "$guardada" || falha "cannot set $policy aside"
 fi
-cleanup() { [ "$created_policy" = yes ] && rm -f "$policy"; }
-trap cleanup EXIT
-
-apt-get update -qq >/dev/null
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/tmp/tessela-apt.log 2>&1 || {
-  tail -n 40 /tmp/tessela-apt.log >&2
-  exit 1
+devolver() {
+  rm -f "$policy"
+  if [ -n "$guardada" ] && ! mv -f "$guardada" "$policy"; then
+    echo "setup: could not give $policy back; the machine's own is $guardada" >&2
+    exit 1
+  fi
 }
+trap devolver EXIT
+printf '#!/bin/sh\nexit 101\n' >"$policy"
+chmod 755 "$policy"
+
+registro=$(mktemp /tmp/tessela-apt.XXXXXX.log)
+apt-get update -qq >"$registro" 2>&1 || {
+  tail -n 40 "$registro" >&2
+  falha "apt-get update failed (log: $registro)"
+}
+apt-get install -y -qq --no-install-recommends "${missing[@]}" >>"$registro" 2>&1 || {
+  tail -n 40 "$registro" >&2
+  falha "apt-get install failed (log: $registro)"
+}
+rm -f "$registro"
+exit 0
