@@ -79,7 +79,7 @@ executar_com_tela() {
 trabalho=""
 xvfb_pid=""
 tessela_pid=""
-# SIGTERM alone may not end it: the database client library catches it.
+# SIGTERM ends the program as its close button does; SIGKILL only when it hangs.
 encerrar_programa() {
     kill "$tessela_pid" 2>/dev/null || return 0
     for _ in $(seq 30); do kill -0 "$tessela_pid" 2>/dev/null || return 0; sleep 0.1; done

@@ -3,8 +3,10 @@
 // What the run without the window needs of the screen. The main window implements it;
 // tests use an implementation that records what it was told.
 
+#include <chrono>
 #include <cstdint>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace tessela {
@@ -51,6 +53,17 @@ public:
 
     // Closes the main window, which ends the program once back in the event loop.
     virtual void FecharJanela() = 0;
+
+    // True once the run is ending (the window closed, or the end asked for from
+    // outside): long work stops at its next safe point and opens no new box.
+    virtual bool Encerrando() { return false; }
+
+    // The pause between two printed pages, in which the window does not respond; cut
+    // short, returning true, when the run is ending.
+    virtual bool Esperar(std::chrono::milliseconds tempo) {
+        std::this_thread::sleep_for(tempo);
+        return Encerrando();
+    }
 };
 
 } // namespace tessela

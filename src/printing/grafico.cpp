@@ -16,7 +16,6 @@
 #include <QString>
 #include <cmath>
 #include <optional>
-#include <thread>
 #include <vector>
 
 namespace tessela {
@@ -169,9 +168,14 @@ void ImprimirPaginas(const TParametros& p, TSessao& s, Tela& tela, SistemaImpres
             tela.Mensagem(MensagemPaginaRecusada(nome, pagina.Numero, *falha), TipoMensagem::Aviso);
             return;
         }
-        std::this_thread::sleep_for(espera);
+        // The run may end here, between two whole pages; the default printer is given
+        // back all the same.
+        if (tela.Esperar(espera))
+            return;
         if (MaiusculasAZ(s.ImpressoraRelatorios).find("PDF") != std::string::npos)
             tela.Mensagem(kContinuarPdf, TipoMensagem::Simples);
+        if (tela.Encerrando())
+            return;
     }
 }
 

@@ -37,6 +37,8 @@ void ImprimirPaginas(const TParametros& p, Tela& tela, SistemaImpressao& sistema
         return;
     }
     for (const auto& pagina : MontarPaginas(linhas, ValorLinhasPorPagina(p.LinhasPorPagina))) {
+        if (tela.Encerrando()) // between two whole jobs, never inside one
+            return;
         try {
             ImprimirPagina(sistema, impressora, linhas, pagina);
         } catch (const ErroImpressao& e) {

@@ -3,6 +3,7 @@
 #include "common/arquivo_texto.h"
 #include "common/erros.h"
 #include "common/texto.h"
+#include "screen/encerramento.h"
 #include "screen/mensagens.h"
 
 #include <cxxabi.h>
@@ -69,7 +70,8 @@ void TApplication::TratarErro(const std::string& classe, const std::string& text
         // The box below still tells the user; the lost log line goes to stderr.
         std::cerr << "tessela: " << Cp1252ParaUtf8(e.what()) << '\n';
     }
-    MostrarErro(texto);
+    if (!encerramento_ || encerramento_->Sinal() == 0)
+        MostrarErro(texto);
 }
 
 void TApplication::TratarExcecao(std::exception_ptr excecao) {

@@ -13,6 +13,8 @@
 
 namespace tessela {
 
+class Encerramento;
+
 // The kind of an exception: Classe() of the program's errors, else the type's name.
 std::string ClasseDaExcecao(const std::exception& e);
 
@@ -37,6 +39,9 @@ public:
     // Shows an error's text; by default a modal error box.
     std::function<void(const std::string& texto)> MostrarErro;
 
+    // While the run is ending (a signal read there) errors are logged, not shown.
+    void DefinirEncerramento(Encerramento* encerramento) { encerramento_ = encerramento; }
+
     // The general handler: shows the text, logs it with its kind and the time.
     void TratarErro(const std::string& classe, const std::string& texto);
     void TratarExcecao(std::exception_ptr excecao);
@@ -45,6 +50,7 @@ public:
 
 private:
     std::string pastaPrograma_;
+    Encerramento* encerramento_ = nullptr;
 };
 
 } // namespace tessela

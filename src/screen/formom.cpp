@@ -1,6 +1,7 @@
 #include "screen/formom.h"
 
 #include "screen/cores.h"
+#include "screen/encerramento.h"
 #include "screen/mensagens.h"
 #include "screen/texto_qt.h"
 
@@ -27,25 +28,6 @@ const QColor kCreme(255, 251, 240);
 constexpr int kAlturaRelPed = 519;
 constexpr int kTopoRelPed = 64; // the text area never climbs over the buttons
 constexpr int kBordaPainel = 2;
-
-// A CR or LF inside a report line would split it into two lines of the text area:
-// they are shown as their control pictures, which code page 1252 cannot hold, so the
-// way back is exact.
-constexpr char16_t kFiguraCR = u'\u240D';
-constexpr char16_t kFiguraLF = u'\u240A';
-
-QString LinhaParaQt(const std::string& linha) {
-    QString texto = ParaQt(linha);
-    texto.replace(QChar(u'\r'), QChar(kFiguraCR));
-    texto.replace(QChar(u'\n'), QChar(kFiguraLF));
-    return texto;
-}
-
-std::string LinhaDeQt(QString texto) {
-    texto.replace(QChar(kFiguraCR), QChar(u'\r'));
-    texto.replace(QChar(kFiguraLF), QChar(u'\n'));
-    return DeQt(texto);
-}
 
 QFont Fonte(const char* familia, int pixels, bool negrito = false) {
     QFont fonte(QString::fromLatin1(familia));
@@ -256,7 +238,8 @@ void TFormOM::FormClose() {
 // --- Tela ---
 
 void TFormOM::Mensagem(const std::string& texto, TipoMensagem tipo) {
-    ApresentarMensagem(texto, tipo);
+    if (!Encerrando()) // a box now would hold the end back until someone closes it
+        ApresentarMensagem(texto, tipo);
 }
 
 void TFormOM::MostrarEspera() {
@@ -301,7 +284,7 @@ void TFormOM::AcrescentarLinhaRelatorio(const std::string& linha) {
     cursor.movePosition(QTextCursor::End);
     if (linhasRelatorio_ > 0)
         cursor.insertBlock();
-    cursor.insertText(LinhaParaQt(linha));
+    cursor.insertText(LinhaDoRelatorioParaQt(linha));
     ++linhasRelatorio_;
 }
 
@@ -310,7 +293,7 @@ std::vector<std::string> TFormOM::LinhasRelatorio() const {
     if (linhasRelatorio_ == 0)
         return linhas;
     for (QTextBlock bloco = RelPed->document()->begin(); bloco.isValid(); bloco = bloco.next())
-        linhas.push_back(LinhaDeQt(bloco.text()));
+        linhas.push_back(LinhaDoRelatorioDeQt(bloco.text()));
     return linhas;
 }
 
@@ -341,6 +324,16 @@ void TFormOM::FecharJanela() {
     close();
 }
 
+bool TFormOM::Encerrando() {
+    return fechada_ || (encerramento_ && encerramento_->Sinal() != 0);
+}
+
+bool TFormOM::Esperar(std::chrono::milliseconds tempo) {
+    if (!encerramento_)
+        return Tela::Esperar(tempo);
+    return encerramento_->Esperar(tempo) || fechada_;
+}
+
 // --- events ---
 
 void TFormOM::AgendarInicio() {
@@ -369,7 +362,9 @@ void TFormOM::showEvent(QShowEvent* e) {
 }
 
 void TFormOM::closeEvent(QCloseEvent* e) {
-    FormClose();
+    if (!fechada_) // a second close (a signal after the close button) changes nothing
+        FormClose();
+    fechada_ = true;
     e->accept();
 }
 

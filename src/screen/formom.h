@@ -17,6 +17,8 @@
 
 namespace tessela {
 
+class Encerramento;
+
 // The three edits read when the window closes.
 struct CamposPedido {
     std::string estacao, pedidoInicial, pedidoFinal;
@@ -64,6 +66,11 @@ public:
     void MostrarRelatorio() override;
     void ProcessarMensagens() override;
     void FecharJanela() override;
+    bool Encerrando() override;
+    bool Esperar(std::chrono::milliseconds tempo) override;
+
+    // Where an end asked for from outside is read; none by default.
+    void DefinirEncerramento(Encerramento* encerramento) { encerramento_ = encerramento; }
 
     // Controls, owned by the window.
     QFrame* PainelFichaPro;
@@ -104,6 +111,8 @@ private:
     int linhasRelatorio_ = 0; // an empty document cannot tell "" from no line
     bool inicioAgendado_ = false;
     bool relatorioPreenche_ = false; // PainelImprime fills the window once shown
+    bool fechada_ = false;
+    Encerramento* encerramento_ = nullptr;
 };
 
 } // namespace tessela

@@ -5,6 +5,10 @@
 #include "settings/leitor.h"
 #include "startup/sequencia.h"
 
+#include <QApplication>
+#include <QDialog>
+#include <QSocketNotifier>
+
 namespace tessela {
 
 void LimparCaixaPedidos(TSQLConnection& conexao, const CamposPedido& campos) {
@@ -16,12 +20,33 @@ void LimparCaixaPedidos(TSQLConnection& conexao, const CamposPedido& campos) {
     }
 }
 
+void EncerrarJanelas(QWidget& janela) {
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w == &janela || !w->isVisible())
+            continue;
+        if (auto* caixa = qobject_cast<QDialog*>(w))
+            caixa->reject();
+        else
+            w->close();
+    }
+    QMetaObject::invokeMethod(
+        &janela, [&janela] { janela.close(); }, Qt::QueuedConnection);
+}
+
 int ExecutarTessela(TApplication& app, const Argumentos& argumentos,
-                    const std::string& pastaExecutavel) {
+                    const std::string& pastaExecutavel, Encerramento& encerramento) {
     TParametros parametros;
     TSessao sessao;
     TFormOM janela(parametros);
     app.DefinirPastaPrograma(pastaExecutavel);
+
+    // From here on, also while a box is open and before the loop runs.
+    janela.DefinirEncerramento(&encerramento);
+    app.DefinirEncerramento(&encerramento);
+    encerramento.AoPedido = [&janela](int) { EncerrarJanelas(janela); };
+    QSocketNotifier sinais(encerramento.Descritor(), QSocketNotifier::Read);
+    QObject::connect(&sinais, &QSocketNotifier::activated, &janela,
+                     [&encerramento] { encerramento.Sinal(); });
 
     TDM dm;
     try {

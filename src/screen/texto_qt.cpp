@@ -27,4 +27,24 @@ QString TextoDeMensagem(std::string_view cp1252) {
     return ParaQt(linhas);
 }
 
+namespace {
+
+constexpr char16_t kFiguraCR = u'\u240D';
+constexpr char16_t kFiguraLF = u'\u240A';
+
+} // namespace
+
+QString LinhaDoRelatorioParaQt(const std::string& linha) {
+    QString texto = ParaQt(linha);
+    texto.replace(QChar(u'\r'), QChar(kFiguraCR));
+    texto.replace(QChar(u'\n'), QChar(kFiguraLF));
+    return texto;
+}
+
+std::string LinhaDoRelatorioDeQt(QString texto) {
+    texto.replace(QChar(kFiguraCR), QChar(u'\r'));
+    texto.replace(QChar(kFiguraLF), QChar(u'\n'));
+    return DeQt(texto);
+}
+
 } // namespace tessela

@@ -3,15 +3,19 @@
 #include "common/programa.h"
 #include "common/texto.h"
 #include "screen/aplicacao.h"
+#include "screen/encerramento.h"
 #include "screen/falhas.h"
 #include "screen/inicio.h"
 #include "screen/programa.h"
 
 #include <clocale>
 #include <cstdlib>
+#include <exception>
 #include <iostream>
 
 int main(int argc, char** argv) {
+    // Before any thread exists, so that every thread leaves them to the run.
+    tessela::BloquearSinaisDeEncerramento();
     std::setlocale(LC_ALL, "");
     // Read before Qt sees them: the arguments are the program's alone.
     const tessela::Argumentos argumentos = tessela::ArgumentosDe(argc, argv);
@@ -23,9 +27,23 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    int argcQt = 1; // Qt's own options (-style, -platform, ...) are not taken
-    tessela::TApplication app(argcQt, argv);
-    const std::string pasta = tessela::PastaDoExecutavel();
-    tessela::InstalarRelatorioDeFalhas(pasta + "LOG/");
-    return tessela::ExecutarTessela(app, argumentos, pasta);
+    int status = 0;
+    int sinal = 0;
+    try {
+        tessela::Encerramento encerramento;
+        {
+            int argcQt = 1; // Qt's own options (-style, -platform, ...) are not taken
+            tessela::TApplication app(argcQt, argv);
+            const std::string pasta = tessela::PastaDoExecutavel();
+            tessela::InstalarRelatorioDeFalhas(pasta + "LOG/");
+            status = tessela::ExecutarTessela(app, argumentos, pasta, encerramento);
+        }
+        sinal = encerramento.Sinal();
+    } catch (const std::exception& e) {
+        std::cerr << "tessela: " << tessela::Cp1252ParaUtf8(e.what()) << '\n';
+        return 1;
+    }
+    if (sinal != 0)
+        tessela::TerminarPeloSinal(sinal); // after the close handling and every release
+    return status;
 }

@@ -120,8 +120,10 @@ std::string TituloJanela(std::string_view tipoUsuario, std::string_view usuario,
            "\"   Esta\xE7\xE3o: " + std::string(estLocal);
 }
 
+// The sequence stops at these points when the run is ending: each step before them is
+// whole (a row stamped, a file written), none after them has begun.
 void FormActivate(ContextoExecucao& c) {
-    if (c.Executada)
+    if (c.Executada || c.tela.Encerrando())
         return;
     c.Executada = true;
     auto& p = c.parametros;
@@ -135,9 +137,14 @@ void FormActivate(ContextoExecucao& c) {
     c.tela.TextoEspera("       Aguarde por favor...");
     c.tela.MostrarEspera();
     c.tela.ProcessarMensagens();
+    if (c.tela.Encerrando())
+        return;
 
     s.UsuarioSistema = Cortar(c.argumentos.usuario, 60);
-    if (SelecionarEstacao(c).empty()) {
+    const std::string banco = SelecionarEstacao(c);
+    if (c.tela.Encerrando())
+        return;
+    if (banco.empty()) {
         c.tela.Mensagem(MensagemSemAreaDeTrabalho(s.UsuarioSistema), TipoMensagem::Simples);
         c.tela.FecharJanela();
         return;
@@ -149,6 +156,8 @@ void FormActivate(ContextoExecucao& c) {
         c.tela.FecharJanela();
         return;
     }
+    if (c.tela.Encerrando())
+        return;
     PrepararLaudo({p, s, c.dm, c.tela, c.argumentos}, c.Relogio());
 }
 

@@ -9,6 +9,10 @@
 #                                        page), the PDF pages, Alt+V and status 0
 #   ponta-a-ponta.sh sem-ini TESSELA     no MAGNOLIA.INI: a message box, no report
 #                                        window, nothing written, status 1
+#   ponta-a-ponta.sh sinais TESSELA      the run ended by a signal as the close button
+#                                        ends it: SIGTERM on the report screen, SIGHUP
+#                                        in the PDF message between two pages, SIGINT
+#                                        in a message box of the waiting panel
 #
 # Environment (set by CTest): TESSELA_FIREBIRD_RAIZ, TESSELA_CUPS_RAIZ,
 # TESSELA_CUPS_PORTA, TESSELA_E2E_DOURADOS. Exits 77 when a component cannot run here.
@@ -17,7 +21,7 @@ set -uo pipefail
 
 modo=${1:-}
 executavel=${2:-}
-[ -n "$modo" ] && [ -x "$executavel" ] || { echo "usage: $0 relatorio|sem-ini TESSELA"; exit 2; }
+[ -n "$modo" ] && [ -x "$executavel" ] || { echo "usage: $0 relatorio|sem-ini|sinais TESSELA"; exit 2; }
 
 SENHA=tealcobra
 ESPERA=60 # seconds any one step may take
@@ -51,7 +55,6 @@ interfac="$TESSELA_COMPARTILHAMENTO/Interfac03"
 trabalho=$(mktemp -d /tmp/tessela-e2e.XXXXXX)
 xvfb_pid=""
 tessela_pid=""
-# SIGTERM alone may not end the program: the database client library catches it.
 encerrar_programa() {
     [ -n "$tessela_pid" ] || return 0
     kill "$tessela_pid" 2>/dev/null
@@ -103,7 +106,7 @@ restaurar_banco || falha "cannot reset station 03"
 
 # --- The display, the print system's client side, the program folder ------------------
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp 3>"$trabalho/display" >"$trabalho/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$trabalho/display" >"$trabalho/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$trabalho/display" ] && break; sleep 0.1; done
 [ -s "$trabalho/display" ] || falha "Xvfb did not start: $(cat "$trabalho/xvfb.log")"
@@ -196,7 +199,10 @@ if [ "$modo" = sem-ini ]; then
     ok "nothing written on the share, station 03 not stamped"
     exit 0
 fi
-[ "$modo" = relatorio ] || { echo "unknown mode: $modo"; exit 2; }
+case "$modo" in
+relatorio | sinais) ;;
+*) echo "unknown mode: $modo"; exit 2 ;;
+esac
 
 # --- The report, printed on the PDF printer -------------------------------------------
 
@@ -220,11 +226,74 @@ printf 'Default Bruta\n' >"$HOME/.cups/lpoptions"
     linha_ini "QUANTIDADE DE LINHAS POR PAGINA IMPRESSA OM....:" 12
 } >"$pasta/MAGNOLIA.INI"
 
-"$pasta/tessela" 000123 L2301 "DISTRIBUIDORA CENTRAL" 12/2027 maria &
-tessela_pid=$!
-janela=$(esperar_janela 'rio: "maria"') || falha "the window never took the user's caption"
-esperar_arquivo "$interfac/Fichapes1.txt" || falha "no Fichapes1.txt"
-sleep 1 # the report screen follows the file
+iniciar_relatorio() {
+    rm -f "$interfac/Fichapes1.txt"
+    "$pasta/tessela" 000123 L2301 "DISTRIBUIDORA CENTRAL" 12/2027 "${1:-maria}" &
+    tessela_pid=$!
+    janela=$(esperar_janela 'rio: "maria"') || falha "the window never took the user's caption"
+    esperar_arquivo "$interfac/Fichapes1.txt" || falha "no Fichapes1.txt"
+    sleep 1 # the report screen follows the file
+}
+# Sends the signal and waits for the end (sets status, and duracao in ms). The old
+# program was still running 5 s after SIGTERM; the end must come well before.
+sinalizar() { # signal
+    local inicio fim
+    inicio=$(date +%s%N)
+    kill -"$1" "$tessela_pid"
+    fim=$((inicio + 5000000000))
+    status=timeout
+    while [ "$(date +%s%N)" -lt "$fim" ]; do
+        if ! kill -0 "$tessela_pid" 2>/dev/null; then
+            wait "$tessela_pid"
+            status=$?
+            tessela_pid=""
+            break
+        fi
+        sleep 0.02
+    done
+    duracao=$((($(date +%s%N) - inicio) / 1000000))
+}
+# The end by a signal: the status a shell gives a run ended by it, no window left, no
+# error logged.
+verificar_fim_por_sinal() { # signal name, number, where
+    [ "$status" = $((128 + $2)) ] || falha "$1 $3: status $status, expected $((128 + $2))"
+    [ -z "$(janelas_visiveis)" ] || falha "$1 $3: windows left"
+    [ -z "$(find "$pasta" -name 'erros*.log')" ] || falha "$1 $3: errors logged: $(cat "$pasta"/LOG/erros*.log)"
+    ok "$1 $3: ended in $duracao ms, status $status, no window left"
+}
+
+if [ "$modo" = sinais ]; then
+    iniciar_relatorio
+    sinalizar TERM
+    verificar_fim_por_sinal SIGTERM 15 "on the report screen"
+
+    # The message after page 1 of 2 is open: the print ends there, whole pages only,
+    # and the default printer is given back.
+    iniciar_relatorio
+    teclar "$janela" alt+m
+    caixa=$(esperar_janela "^$TITULO_APLICACAO\$") || falha "no message after page 1"
+    esperar_arquivo "$raiz_cups/pdf/Pagina_1.pdf" || falha "no page 1"
+    sinalizar HUP
+    verificar_fim_por_sinal SIGHUP 1 "in the message between two pages"
+    grep -qx 'Default Bruta' "$HOME/.cups/lpoptions" ||
+        falha "SIGHUP: the default printer was not given back: $(cat "$HOME/.cups/lpoptions")"
+    sleep 2.5 # page 2 would have been begun at once
+    [ "$(ls "$raiz_cups/pdf")" = Pagina_1.pdf ] || falha "SIGHUP: pages printed: $(ls "$raiz_cups/pdf")"
+    [ "$(pdfinfo "$raiz_cups/pdf/Pagina_1.pdf" | awk '/^Pages:/ {print $2}')" = 1 ] ||
+        falha "SIGHUP: page 1 is not a whole one-page document"
+    ok "SIGHUP: page 1 whole, no page 2, the default printer Bruta again"
+
+    # A user with no station: the waiting panel and the box naming the user.
+    "$pasta/tessela" 000123 L2301 "DISTRIBUIDORA CENTRAL" 12/2027 ninguem &
+    tessela_pid=$!
+    caixa=$(esperar_janela "^$TITULO_APLICACAO\$") || falha "no message for the unknown user"
+    sleep 0.5
+    sinalizar INT
+    verificar_fim_por_sinal SIGINT 2 "in a message box over the waiting panel"
+    exit 0
+fi
+
+iniciar_relatorio
 
 legenda=$(xdotool getwindowname "$janela")
 [ "$legenda" = "$LEGENDA" ] || falha "caption [$legenda], expected [$LEGENDA]"

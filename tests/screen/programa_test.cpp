@@ -89,7 +89,8 @@ int Executar(const std::string& pasta, const Argumentos& argumentos, Observacao&
         QApplication::exit(99);
     });
     limite.start(90000);
-    return ExecutarTessela(App(), argumentos, pasta);
+    Encerramento encerramento;
+    return ExecutarTessela(App(), argumentos, pasta, encerramento);
 }
 
 const Argumentos kExemplo{"000123", "L2301", "DISTRIBUIDORA CENTRAL", "12/2027", "maria"};
