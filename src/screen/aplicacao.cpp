@@ -1,13 +1,12 @@
 #include "screen/aplicacao.h"
 
-#include "common/arquivo_texto.h"
 #include "common/erros.h"
+#include "common/registro.h"
 #include "common/texto.h"
 #include "screen/encerramento.h"
 #include "screen/mensagens.h"
 
 #include <cxxabi.h>
-#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <typeinfo>
@@ -48,13 +47,7 @@ std::string LinhaDoRegistroDeErros(const DataHora& quando, const std::string& cl
 }
 
 void RegistrarErro(const std::string& pastaPrograma, const std::string& linha) {
-    const std::string pasta = pastaPrograma + "LOG";
-    std::error_code ec;
-    std::filesystem::create_directories(pasta, ec); // an existing folder is fine
-    const std::string arquivo = pasta + "/erros.log";
-    if (!ArquivoExiste(arquivo))
-        CriarArquivoTexto(arquivo);
-    AcrescentarLinha(arquivo, linha);
+    AcrescentarAoRegistro(ArquivoDeRegistro(pastaPrograma + "LOG/", "erros"), linha);
 }
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv) {

@@ -1,8 +1,8 @@
 #pragma once
 
 // The application object and the general error handling: an exception that escapes
-// an event handler is shown in an error box and appended to LOG/erros.log in the
-// program folder, and the event loop goes on.
+// an event handler is shown in an error box and appended to the user's error log in
+// the program folder's LOG, and the event loop goes on.
 
 #include "common/datas.h"
 
@@ -23,8 +23,8 @@ std::string ClasseDaExcecao(const std::exception& e);
 std::string LinhaDoRegistroDeErros(const DataHora& quando, const std::string& classe,
                                    const std::string& texto);
 
-// Appends the line to pastaPrograma + "LOG/erros.log", creating the folder and the
-// file when missing. Throws ErroEntradaSaida when that fails.
+// Appends the line to the user's error log in pastaPrograma + "LOG/" (erros-LOGIN.log),
+// creating the folder and the file when missing. Throws ErroEntradaSaida when that fails.
 void RegistrarErro(const std::string& pastaPrograma, const std::string& linha);
 
 class TApplication : public QApplication {

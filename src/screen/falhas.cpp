@@ -1,11 +1,14 @@
 #include "screen/falhas.h"
 
+#include "common/erros.h"
+#include "common/registro.h"
+#include "common/texto.h"
+
 #include <array>
 #include <csignal>
 #include <ctime>
 #include <execinfo.h>
-#include <fcntl.h>
-#include <filesystem>
+#include <iostream>
 #include <unistd.h>
 
 namespace tessela {
@@ -138,10 +141,12 @@ void AoSinalFatal(int sinal) {
 } // namespace
 
 bool InstalarRelatorioDeFalhas(const std::string& pastaLog) {
-    std::error_code ec;
-    std::filesystem::create_directories(pastaLog, ec);
-    const std::string caminho = pastaLog + "falhas.log";
-    const int fd = open(caminho.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    int fd = -1;
+    try {
+        fd = AbrirRegistro(ArquivoDeRegistro(pastaLog, "falhas"));
+    } catch (const ErroEntradaSaida& e) {
+        std::cerr << "tessela: " << Cp1252ParaUtf8(e.what()) << '\n';
+    }
     if (fd >= 0) {
         if (arquivoFalhas != STDERR_FILENO)
             close(arquivoFalhas);

@@ -1,8 +1,8 @@
 #pragma once
 
 // Crash reports: a fatal signal (SIGSEGV, SIGABRT, SIGFPE, SIGBUS, SIGILL) appends the
-// time, the signal and a stack trace to pastaLog + "falhas.log", then the signal takes
-// its default action and ends the process.
+// time, the signal and a stack trace to the user's crash log in pastaLog
+// (falhas-LOGIN.log), then the signal takes its default action and ends the process.
 
 #include <string>
 

@@ -2,6 +2,7 @@
 // and the log and the program goes on; a fatal signal leaves a crash report.
 
 #include "common/erros.h"
+#include "common/registro.h"
 #include "screen/aplicacao.h"
 #include "screen/apoio_tela.h"
 #include "screen/falhas.h"
@@ -15,7 +16,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <unistd.h>
 
 using namespace tessela;
 
@@ -75,7 +78,9 @@ class TesteErros : public QObject {
     std::unique_ptr<teste::PastaTemporaria> pasta;
     std::vector<std::string> mostrados;
 
-    std::string Registro() { return teste::LerBytes(pasta->Caminho() / "LOG" / "erros.log"); }
+    std::string Registro() {
+        return teste::LerBytes(ArquivoDeRegistro(pasta->ComoPasta() + "LOG/", "erros"));
+    }
 
 private slots:
     void init() {
@@ -161,6 +166,27 @@ private slots:
         QCOMPARE(mostrados, std::vector<std::string>{"ainda mostrado"});
     }
 
+    void registroPostoPorOutroNaoEUsado() {
+        // In a LOG folder every user may write, another user can put a link, or a file
+        // of their own, where this user's log goes: neither is written through.
+        const auto alvo = pasta->Caminho() / "alheio.txt";
+        teste::EscreverBytes(alvo, "intacto");
+        const std::string log = ArquivoDeRegistro(pasta->ComoPasta() + "LOG/", "erros");
+        std::filesystem::create_directories(pasta->Caminho() / "LOG");
+        std::filesystem::create_symlink(alvo, log);
+        App().TratarErro("Erro", "pelo link");
+        QCOMPARE(teste::LerBytes(alvo), std::string("intacto"));
+        QVERIFY(std::filesystem::is_symlink(log));
+
+        std::filesystem::remove(log);
+        teste::EscreverBytes(log, "do outro");
+        if (geteuid() == 0 && chown(log.c_str(), 65534, 65534) == 0) {
+            App().TratarErro("Erro", "no arquivo do outro");
+            QCOMPARE(teste::LerBytes(log), std::string("do outro"));
+        }
+        QCOMPARE(mostrados.front(), std::string("pelo link")); // still shown
+    }
+
     void linhaDoRegistro() {
         const DataHora quando{8, 12, 2026, 14, 5, 9};
         QCOMPARE(LinhaDoRegistroDeErros(quando, "ErroBanco", "a\rb\r\nc\nd"),
@@ -191,7 +217,8 @@ private slots:
             QCOMPARE(filho.exitStatus(), QProcess::CrashExit);
             QCOMPARE(filho.exitCode(), sinal); // ended by the signal itself
         }
-        const std::string relatorio = teste::LerBytes(pasta->Caminho() / "LOG" / "falhas.log");
+        const std::string relatorio =
+            teste::LerBytes(ArquivoDeRegistro(pastaLog.toStdString(), "falhas"));
         const std::string marca = "Falha fatal: " + nome.toStdString();
         const auto primeira = relatorio.find(marca);
         QVERIFY2(primeira != std::string::npos, relatorio.c_str());

@@ -6,6 +6,7 @@
 // as a picture of the real screen (run under Xvfb with QT_QPA_PLATFORM=xcb).
 
 #include "common/arquivo_texto.h"
+#include "common/registro.h"
 #include "common/texto.h"
 #include "database/dm.h"
 #include "screen/aplicacao.h"
@@ -151,7 +152,7 @@ private slots:
         QVERIFY(ArquivoExiste((compartilhamento / "Interfac03" / "ULTATIV.LLF").string()));
         // The LOG folder of the program folder exists, and no error was logged.
         QVERIFY(std::filesystem::is_directory(pasta->Caminho() / "LOG"));
-        QVERIFY(!std::filesystem::exists(pasta->Caminho() / "LOG" / "erros.log"));
+        QVERIFY(!std::filesystem::exists(ArquivoDeRegistro(pasta->ComoPasta() + "LOG/", "erros")));
     }
 
     void semMagnoliaIniTerminaComStatus1() {
