@@ -5,9 +5,11 @@
 #   empacotamento.sh deb BUILD TESSELA          cpack -G DEB, then dpkg-deb -f / -c / -x
 # BUILD is the build folder, TESSELA the executable it built.
 #
-# Both check the same layout: the executable in /usr/lib/tessela (the program folder,
-# where MAGNOLIA.INI goes), /usr/bin/tessela linking to it, the desktop entry and the
-# icon, and nothing else.
+# Both check the same layout: the executable in /usr/lib/tessela (the program folder),
+# /usr/bin/tessela linking to it, the settings and LOG of the program folder linking to
+# /etc/tessela and /var/log/tessela, the manual page, the documentation with its
+# examples, the desktop entry and the icon, and nothing else. The package must also
+# pass lintian with no error and no warning.
 # shellcheck disable=SC2015 # "[ a ] && [ b ] || falha" is meant
 set -uo pipefail
 
@@ -27,20 +29,35 @@ falha() {
 ok() { echo "ok: $*"; }
 
 # Every path of the installed tree, relative, sorted: files, links and folders.
-ARVORE_ESPERADA="usr
+ARVORE_ESPERADA="etc
+etc/tessela
+usr
 usr/bin
 usr/bin/tessela
 usr/lib
 usr/lib/tessela
+usr/lib/tessela/CONFIGBD.INI
+usr/lib/tessela/LOG
+usr/lib/tessela/MAGNOLIA.INI
 usr/lib/tessela/tessela
 usr/share
 usr/share/applications
 usr/share/applications/tessela.desktop
+usr/share/doc
+usr/share/doc/tessela
+usr/share/doc/tessela/changelog.gz
+usr/share/doc/tessela/copyright
+usr/share/doc/tessela/examples
+usr/share/doc/tessela/examples/CONFIGBD.INI
+usr/share/doc/tessela/examples/MAGNOLIA.INI
 usr/share/icons
 usr/share/icons/hicolor
 usr/share/icons/hicolor/scalable
 usr/share/icons/hicolor/scalable/apps
-usr/share/icons/hicolor/scalable/apps/tessela.svg"
+usr/share/icons/hicolor/scalable/apps/tessela.svg
+usr/share/man
+usr/share/man/man1
+usr/share/man/man1/tessela.1.gz"
 
 # The tree below RAIZ, as a user of the installed program meets it.
 verificar_arvore() { # root
@@ -74,6 +91,25 @@ verificar_arvore() { # root
     [ "$status" -eq 1 ] && grep -q "DISPLAY e WAYLAND_DISPLAY" <<<"$saida" ||
         falha "the installed program, run without a display: status $status, output: $saida"
     ok "executable in usr/lib/tessela, usr/bin/tessela links to it and runs it"
+
+    # The program folder's settings and LOG are where a Debian administrator finds
+    # them; absolute links, as they cross from /usr to /etc and /var.
+    local nome destino
+    for nome in MAGNOLIA.INI:/etc/tessela/MAGNOLIA.INI CONFIGBD.INI:/etc/tessela/CONFIGBD.INI LOG:/var/log/tessela; do
+        destino=$(readlink "$raiz/usr/lib/tessela/${nome%%:*}")
+        [ "$destino" = "${nome#*:}" ] || falha "usr/lib/tessela/${nome%%:*} links to [$destino]"
+    done
+    ok "MAGNOLIA.INI, CONFIGBD.INI and LOG of the program folder link to /etc/tessela and /var/log/tessela"
+    # The manual page reads without a warning of the formatter.
+    local avisos
+    avisos=$(zcat "$raiz/usr/share/man/man1/tessela.1.gz" | LC_ALL=C.UTF-8 MANROFFSEQ='' MANWIDTH=80 \
+        man --warnings -E UTF-8 -l -Tutf8 -Z - 2>&1 >/dev/null)
+    [ -z "$avisos" ] || falha "tessela(1): $avisos"
+    local secao
+    for secao in ARGUMENTS SETTINGS SHARE PRINTERS FILES "EXIT STATUS"; do
+        zcat "$raiz/usr/share/man/man1/tessela.1.gz" | grep -qx "\.SH $secao" || falha "tessela(1) has no section $secao"
+    done
+    ok "manual page tessela(1)"
 
     verificar_entrada "$raiz/usr/share/applications/tessela.desktop"
     local icone="$raiz/usr/share/icons/hicolor/scalable/apps/tessela.svg"
@@ -148,6 +184,17 @@ deb)
     grep -Eq '^-rw-r--r-- root/root .* \./usr/share/icons/hicolor/scalable/apps/tessela\.svg$' "$trabalho/conteudo" ||
         falha "listing: no icon"
     ok "dpkg-deb -c lists the executable, the link, the desktop entry and the icon"
+
+    # lintian, as Debian checks a package: nothing at the levels error and warning
+    # (informational tags are not asked for).
+    if command -v lintian >/dev/null; then
+        lintian --fail-on error,warning "$deb" >"$trabalho/lintian" 2>&1 ||
+            { cat "$trabalho/lintian"; falha "lintian"; }
+        grep -E '^[EW]: ' "$trabalho/lintian" && falha "lintian reports errors or warnings"
+        ok "lintian: no error, no warning"
+    else
+        falha "lintian is missing (scripts/setup.sh installs it)"
+    fi
 
     # The packaged program carries no debugging information.
     dpkg-deb -x "$deb" "$trabalho/extraido" || falha "dpkg-deb -x"
