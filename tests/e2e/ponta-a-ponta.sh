@@ -23,28 +23,8 @@ modo=${1:-}
 executavel=${2:-}
 [ -n "$modo" ] && [ -x "$executavel" ] || { echo "usage: $0 relatorio|sem-ini|sinais TESSELA"; exit 2; }
 
-SENHA=tealcobra
-ESPERA=60 # seconds any one step may take
-
-# The program's visible windows (the root window is not one of them), with their names.
-janelas_visiveis() {
-    local id raiz
-    raiz=$(xwininfo -root -int 2>/dev/null | awk '/Window id:/ {print $4}')
-    for id in $(xdotool search --onlyvisible --name '' 2>/dev/null); do
-        [ "$id" = "$raiz" ] && continue
-        printf '%s %s\n' "$id" "$(xdotool getwindowname "$id" 2>/dev/null)"
-    done
-}
-pular() {
-    echo "skipped: $*"
-    exit 77
-}
-falha() {
-    echo "FAIL: $*"
-    janelas_visiveis | sed 's/^/  window: /'
-    exit 1
-}
-ok() { echo "ok: $*"; }
+# shellcheck source=../support/programa-real.sh
+. "$(dirname "$0")/../support/programa-real.sh"
 
 [ -n "${TESSELA_COMPARTILHAMENTO:-}" ] || pular "not inside com-compartilhamento.sh"
 for programa in Xvfb xdotool xwininfo isql-fb pdftotext pdfinfo; do
@@ -53,117 +33,22 @@ done
 interfac="$TESSELA_COMPARTILHAMENTO/Interfac03"
 
 trabalho=$(mktemp -d /tmp/tessela-e2e.XXXXXX)
-xvfb_pid=""
-tessela_pid=""
-encerrar_programa() {
-    [ -n "$tessela_pid" ] || return 0
-    kill "$tessela_pid" 2>/dev/null
-    for _ in $(seq 30); do kill -0 "$tessela_pid" 2>/dev/null || break; sleep 0.1; done
-    kill -KILL "$tessela_pid" 2>/dev/null
-    tessela_pid=""
-}
-banco_alterado=no
 limpar() {
     trap '' INT TERM # a second signal must not cut the cleaning short
-    encerrar_programa
-    [ "$banco_alterado" = yes ] && restaurar_banco
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+    limpar_programa_real
     rm -rf "$trabalho"
 }
 trap limpar EXIT
-
-# --- The private servers -------------------------------------------------------------
-
-isql() { # database alias; SQL on stdin
-    FIREBIRD="$TESSELA_FIREBIRD_RAIZ" isql-fb -q -b -user SYSDBA -password "$SENHA" "127.0.0.1:$1"
-}
-# One value per line: the query's single column, without blanks around it.
-consultar() { # alias, select of one column named V
-    printf 'set heading off;\n%s;\n' "$2" | isql "$1" | sed -e '/^ *$/d' -e 's/^ *//' -e 's/ *$//'
-}
-executar_sql() { # alias, statements
-    printf '%s\ncommit;\n' "$2" | isql "$1" >/dev/null
-}
-# Station 03 and its work table as the seed data leaves them.
-restaurar_banco() {
-    executar_sql dados "update ESTACOES set EMUSO = 'N', ATCAIXA = '' where ESTACAO = '03';"
-    executar_sql interfac03 "delete from FICHAPRO;
-insert into FICHAPRO (ESTACAO, LINHA, TEXTO) values ('03', 1, 'LAUDO ANTERIOR');
-insert into FICHAPRO (ESTACAO, LINHA, TEXTO) values ('03', 2, 'LINHA 2');
-insert into FICHAPRO (ESTACAO, LINHA, TEXTO) values ('04', 1, 'OUTRA ESTACAO');"
-}
-carimbo_da_estacao() {
-    consultar dados "select EMUSO || '|' || ATCAIXA from ESTACOES where ESTACAO = '03'"
-}
-
-for _ in $(seq 20); do
-    resposta=$(consultar dados "select 'x' from RDB\$DATABASE" 2>&1) && break
-    sleep 0.5
-done
-[ "$resposta" = x ] || falha "the private Firebird server (FirebirdServer fixture) does not answer: $resposta"
-banco_alterado=yes
-restaurar_banco || falha "cannot reset station 03"
+preparar_banco
 
 # --- The display, the print system's client side, the program folder ------------------
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp -noreset 3>"$trabalho/display" >"$trabalho/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$trabalho/display" ] && break; sleep 0.1; done
-[ -s "$trabalho/display" ] || falha "Xvfb did not start: $(cat "$trabalho/xvfb.log")"
-DISPLAY=":$(head -n 1 "$trabalho/display")"
+iniciar_xvfb
 mkdir -m 0700 "$trabalho/runtime" "$trabalho/casa"
-export DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$trabalho/runtime" HOME="$trabalho/casa"
+export XDG_RUNTIME_DIR="$trabalho/runtime" HOME="$trabalho/casa"
 export CUPS_SERVER="127.0.0.1:${TESSELA_CUPS_PORTA:-8631}"
 unset LPDEST PRINTER
 
-# Waits for a visible window whose name matches; prints its id.
-esperar_janela() { # pattern
-    local fim=$((SECONDS + ESPERA)) id
-    while [ $SECONDS -lt $fim ]; do
-        id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        kill -0 "$tessela_pid" 2>/dev/null || return 1
-        sleep 0.2
-    done
-    return 1
-}
-esperar_sumir() { # window id
-    local fim=$((SECONDS + ESPERA))
-    while [ $SECONDS -lt $fim ]; do
-        xdotool search --onlyvisible --name '' 2>/dev/null | grep -qx "$1" || return 0
-        sleep 0.2
-    done
-    return 1
-}
-esperar_arquivo() { # file
-    local fim=$((SECONDS + ESPERA))
-    while [ $SECONDS -lt $fim ]; do
-        [ -s "$1" ] && return 0
-        sleep 0.2
-    done
-    return 1
-}
-# Key presses through the X server's test extension, to the window holding the focus.
-teclar() { # window id, keys
-    timeout 10 xdotool windowfocus --sync "$1" 2>/dev/null || xdotool windowfocus "$1"
-    timeout 10 xdotool key --clearmodifiers "$2"
-}
-# Waits for the program to end; sets status ("timeout" when it does not).
-esperar_fim() {
-    local fim=$((SECONDS + ESPERA))
-    status=timeout
-    while [ $SECONDS -lt $fim ]; do
-        if ! kill -0 "$tessela_pid" 2>/dev/null; then
-            wait "$tessela_pid"
-            status=$?
-            tessela_pid=""
-            return 0
-        fi
-        sleep 0.2
-    done
-}
-
-linha_ini() { printf '%-48s %s\r\n' "$1" "$2"; }
 pasta="$trabalho/programa"
 mkdir -p "$pasta"
 cp "$executavel" "$pasta/tessela"
@@ -171,10 +56,6 @@ cp "$executavel" "$pasta/tessela"
     linha_ini "IP DO SERVIDOR CENTRAL.........................:" SERVIDOR
     linha_ini "NOME DO BANCO DE DADOS CENTRAL.................:" MAGNOLIA.BD
 } >"$pasta/CONFIGBD.INI"
-
-# UTF-8 of the captions, as the X server holds them.
-TITULO_APLICACAO=$(printf 'MAGNOLIA - Laudo de An\xc3\xa1lise')
-LEGENDA=$(printf '  MAGNOLIA          Usu\xc3\xa1rio: "maria"   Esta\xc3\xa7\xc3\xa3o: 03')
 
 rm -f "$TESSELA_COMPARTILHAMENTO/DiagOM.txt" "$interfac"/*
 hoje_inicio=$(date +%d/%m/%Y)
@@ -234,25 +115,6 @@ iniciar_relatorio() {
     esperar_arquivo "$interfac/Fichapes1.txt" || falha "no Fichapes1.txt"
     sleep 1 # the report screen follows the file
 }
-# Sends the signal and waits for the end (sets status, and duracao in ms). The old
-# program was still running 5 s after SIGTERM; the end must come well before.
-sinalizar() { # signal
-    local inicio fim
-    inicio=$(date +%s%N)
-    kill -"$1" "$tessela_pid"
-    fim=$((inicio + 5000000000))
-    status=timeout
-    while [ "$(date +%s%N)" -lt "$fim" ]; do
-        if ! kill -0 "$tessela_pid" 2>/dev/null; then
-            wait "$tessela_pid"
-            status=$?
-            tessela_pid=""
-            break
-        fi
-        sleep 0.02
-    done
-    duracao=$((($(date +%s%N) - inicio) / 1000000))
-}
 # The end by a signal: the status a shell gives a run ended by it, no window left, no
 # error logged.
 verificar_fim_por_sinal() { # signal name, number, where
@@ -286,7 +148,7 @@ if [ "$modo" = sinais ]; then
     # A user with no station: the waiting panel and the box naming the user.
     "$pasta/tessela" 000123 L2301 "DISTRIBUIDORA CENTRAL" 12/2027 ninguem &
     tessela_pid=$!
-    caixa=$(esperar_janela "^$TITULO_APLICACAO\$") || falha "no message for the unknown user"
+    caixa=$(esperar_caixa) || falha "no message for the unknown user"
     sleep 0.5
     sinalizar INT
     verificar_fim_por_sinal SIGINT 2 "in a message box over the waiting panel"
@@ -320,16 +182,7 @@ ok "Alt+V ended the run with status 0"
 hoje_fim=$(date +%d/%m/%Y)
 
 # The report file, byte for byte: the example with the date of the run.
-dourado="$TESSELA_E2E_DOURADOS/Fichapes1.txt"
-igual=no
-for hoje in "$hoje_inicio" "$hoje_fim"; do
-    sed "s#Data: 08/12/2026#Data: $hoje#" "$dourado" >"$trabalho/esperado.txt"
-    cmp -s "$trabalho/esperado.txt" "$interfac/Fichapes1.txt" && igual=yes
-done
-if [ "$igual" != yes ]; then
-    diff <(cat -A "$trabalho/esperado.txt") <(cat -A "$interfac/Fichapes1.txt")
-    falha "Fichapes1.txt differs from $dourado"
-fi
+verificar_relatorio "$interfac/Fichapes1.txt" "$TESSELA_E2E_DOURADOS/Fichapes1.txt" "$hoje_inicio" "$hoje_fim"
 ok "Fichapes1.txt equals the golden file"
 
 regra='|------------------------|--------------------------------------------------|------------|--------------|-------------|'
@@ -348,10 +201,8 @@ dia=${BASH_REMATCH[1]}
 ok "ULTATIV.LLF"
 
 # The stamp of station 03.
+verificar_carimbo "$dia"
 carimbo=$(carimbo_da_estacao)
-[[ "$carimbo" =~ ^S\|Ultima\ atividade:\ ([0-9]{2}/[0-9]{2}/[0-9]{2})\ [0-2][0-9]:[0-5][0-9]:[0-5][0-9]$ ]] ||
-    falha "ESTACOES stamp: [$carimbo]"
-[ "${BASH_REMATCH[1]}" = "$dia" ] || falha "ESTACOES stamp of another day: $carimbo"
 [ "$(consultar interfac03 "select count(*) from FICHAPRO")" = "0" ] ||
     falha "FICHAPRO of station 03 not emptied"
 ok "ESTACOES stamp [$carimbo], FICHAPRO emptied"
