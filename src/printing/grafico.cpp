@@ -189,10 +189,10 @@ void SelecionarEImprimir(const TParametros& p, TSessao& s, Tela& tela, SistemaIm
 
 } // namespace
 
-void ImprimirGrafico(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
-                     std::chrono::milliseconds espera) {
+void ImprimirGrafico(const TParametros& p, TSessao& s, TImpressorasInstaladas& registro, Tela& tela,
+                     SistemaImpressao& sistema, std::chrono::milliseconds espera) {
     const auto lembrada = ImpressoraPadrao(sistema);
-    const auto instaladas = sistema.Impressoras();
+    const std::vector<std::string>& instaladas = ImpressorasInstaladas(registro, sistema);
     const auto restaurar = [&] {
         if (lembrada)
             DefinirImpressoraPadrao(sistema, instaladas, *lembrada);

@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
@@ -125,6 +126,7 @@ class ImpressaoGrafica : public teste::ComCups {
 protected:
     TParametros p;
     TSessao s;
+    TImpressorasInstaladas instaladas;
     TelaDeImpressao tela;
     SistemaCups cups;
     fs::path pastaPdf;
@@ -155,7 +157,7 @@ protected:
         ultimoTrabalho = teste::UltimoTrabalho();
     }
 
-    void Imprimir() { ImprimirGrafico(p, s, tela, cups, kEsperaCurta); }
+    void Imprimir() { ImprimirGrafico(p, s, instaladas, tela, cups, kEsperaCurta); }
 
     std::vector<teste::TrabalhoCups> Trabalhos() {
         return teste::TrabalhosConcluidosDepois(ultimoTrabalho);
@@ -172,6 +174,39 @@ protected:
 
 const MensagemVista kContinuarPdf{"Tecle <enter> para continuar a impress\xE3o em PDF.",
                                   TipoMensagem::Simples};
+
+// A queue added to the private cupsd for one test and removed at its end.
+class FilaTemporaria {
+public:
+    explicit FilaTemporaria(std::string nome) : nome_(std::move(nome)) {
+        Lpadmin("-p " + nome_ + " -v socket://127.0.0.1:9 -E");
+    }
+    ~FilaTemporaria() { Remover(); }
+    FilaTemporaria(const FilaTemporaria&) = delete;
+    FilaTemporaria& operator=(const FilaTemporaria&) = delete;
+    void Remover() {
+        if (!nome_.empty())
+            Lpadmin("-x " + nome_);
+        nome_.clear();
+    }
+
+private:
+    static void Lpadmin(const std::string& argumentos) {
+        EXPECT_EQ(std::system(("lpadmin " + argumentos + " 2>&1").c_str()), 0) << argumentos;
+    }
+    std::string nome_;
+};
+
+std::string MensagemNaoEncontrada(const std::string& configurada,
+                                  const std::vector<std::string>& lista) {
+    std::string texto = "A impressora \"" + configurada +
+                        "\" informada n\xE3o corresponde a nenhuma das impressoras instaladas "
+                        "no servidor.\rAs op\xE7\xF5"
+                        "es dispon\xEDveis s\xE3o:\r";
+    for (const auto& nome : lista)
+        texto += nome + "\r";
+    return texto;
+}
 
 // ---- tests --------------------------------------------------------------------------
 
@@ -217,6 +252,31 @@ TEST_F(ImpressaoGrafica, TresPaginasTresPdfsComAsLinhasNoLugar) {
                 EXPECT_EQ(palavras.count(linha), outra == k ? 1u : 0u) << linha;
     }
     EXPECT_TRUE(PalavrasDoPdf(pastaPdf / "Pagina_2.pdf").count("a\xC3\xA7\xC3\xA3o"));
+}
+
+// The installed printers are read at the first print of the run and kept: a queue added
+// later is not found, one removed is still listed. Another run reads them afresh.
+TEST_F(ImpressaoGrafica, ListaDeImpressorasLidaUmaVezNaExecucao) {
+    FilaTemporaria efemera("Efemera");
+    const std::vector<std::string> antes = cups.Impressoras();
+    ASSERT_NE(std::find(antes.begin(), antes.end(), "Efemera"), antes.end());
+    s.ImpressoraRelatorios = "Nova";
+    Imprimir();
+    FilaTemporaria nova("Nova");
+    efemera.Remover();
+    Imprimir();
+    EXPECT_EQ(tela.mensagens, std::vector<MensagemVista>(2, {MensagemNaoEncontrada("Nova", antes),
+                                                             TipoMensagem::Simples}));
+    EXPECT_EQ(teste::UltimoTrabalho(), ultimoTrabalho);
+
+    TImpressorasInstaladas outraExecucao;
+    s.ImpressoraRelatorios = "Matricial";
+    ImprimirGrafico(p, s, outraExecucao, tela, cups, kEsperaCurta);
+    ASSERT_EQ(tela.mensagens.size(), 3u);
+    EXPECT_EQ(tela.mensagens[2].texto, MensagemNaoEncontrada("Matricial", cups.Impressoras()));
+    EXPECT_NE(tela.mensagens[2].texto.find("\rNova\r"), std::string::npos);
+    EXPECT_EQ(tela.mensagens[2].texto.find("Efemera"), std::string::npos);
+    EsperarPadraoDeVolta();
 }
 
 TEST_F(ImpressaoGrafica, EntrelinhamentoQuatroDaPassoDeVintePixels) {
@@ -359,7 +419,7 @@ TEST_F(ImpressaoGrafica, SemPadraoAntesASelecionadaFica) {
 
 TEST_F(ImpressaoGrafica, ComandoComZeroLinhasPorPaginaAvisaENadaImprime) {
     p.LinhasPorPagina = "0";
-    BotImprPedidoClick(p, s, tela, cups, kEsperaCurta);
+    BotImprPedidoClick(p, s, instaladas, tela, cups, kEsperaCurta);
     EXPECT_EQ(tela.mensagens,
               (std::vector<MensagemVista>{
                   {"O par\xE2metro \"QUANTIDADE DE LINHAS POR PAGINA IMPRESSA OM....:\" n\xE3o "
@@ -378,7 +438,7 @@ TEST_F(ImpressaoGrafica, ComandoEscolheOCaminhoPeloTipoDeImpressora) {
     const auto capturas = teste::CapturasBrutas().size();
     for (const char* tipo : {"gRAFICA", "", "Texto"}) {
         p.TipoImpressora = tipo;
-        BotImprPedidoClick(p, s, tela, cups, kEsperaCurta);
+        BotImprPedidoClick(p, s, instaladas, tela, cups, kEsperaCurta);
         EXPECT_EQ(tela.eventos.back(), "RelatorioAoInicio");
     }
     EXPECT_TRUE(tela.mensagens.empty());
