@@ -21,10 +21,11 @@ inline constexpr std::chrono::milliseconds kEsperaEntrePaginas{2000};
 inline constexpr int kResolucaoSemInformacao = 600;
 
 // Prints the lines of the report screen on the printer that ImpressoraRelatorios
-// selects among the run's installed printers. The user's default printer is given back
-// on every way out, an escaping error included. A page the print system refuses is
-// reported in a warning box and ends the print. espera is the pause after each page
-// (tests pass a shorter one).
+// selects among the run's installed printers. Positions are device pixels of the printer,
+// each direction at its own resolution, from the top-left corner of the area its queue
+// declares printable. The user's default printer is given back on every way out, an
+// escaping error included. A page the print system refuses is reported in a warning box
+// and ends the print. espera is the pause after each page (tests pass a shorter one).
 void ImprimirGrafico(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas,
                      Tela& tela, SistemaImpressao& sistema,
                      std::chrono::milliseconds espera = kEsperaEntrePaginas);
