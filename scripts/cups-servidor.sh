@@ -10,7 +10,12 @@
 # of their own (for lpoptions). Queues:
 #   Bruta                 raw, to socket://127.0.0.1:PORT+1, where a listener keeps the
 #                         bytes of each job in ROOT/bruta/NNNNNN.bin, in order
-#   PDF_Laudo             cups-pdf; one file per job, ROOT/pdf/<job title>.pdf
+#   PDF_Laudo             cups-pdf; one file per job, ROOT/pdf/<job title>.pdf. Its driver
+#                         declares the whole A4 page printable, at 300 dpi
+#   PDF_Margens           the same, with a copy of that driver whose default paper is US
+#                         Letter with margins (left 18 pt, top 12 pt, right 18 pt, bottom
+#                         15 pt) and whose default resolution is 1200 x 600 dpi, as many
+#                         laser printers have
 #   Recusa                raw, refuses every job (cupsreject)
 #   Laudo, Laudo_Sala, HP_LaserJet_Recepcao, LaserJet_Sala_2, Impress<a-tilde>o_Fiscal
 #                         raw, to the same listener, for the printer-name matching cases
@@ -199,7 +204,26 @@ fila_bruta LaserJet_Sala_2
 fila_bruta "$(printf 'Impress\xc3\xa3o_Fiscal')"
 fila_bruta Recusa
 cupsreject Recusa
-lpadmin -p PDF_Laudo -v cups-pdf:/ -P /usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd \
+ppd_pdf=/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd
+lpadmin -p PDF_Laudo -v cups-pdf:/ -P "$ppd_pdf" \
+    -o TitlePref=1 -o Label=0 -o pdftops-renderer-default=pdftocairo -E
+ppd_margens="$interna/PDF_Margens.ppd"
+sed -e 's/^\*\(Default\(PageSize\|PageRegion\|ImageableArea\|PaperDimension\)\): .*/*\1: Letter/' \
+    -e 's|^\*ImageableArea Letter/\([^:]*\): .*|*ImageableArea Letter/\1: "18 15 594 780"|' \
+    -e 's|^\*DefaultResolution: .*|*DefaultResolution: 1200x600dpi|' \
+    -e 's|^\*Resolution 1200dpi/|*Resolution 1200x600dpi/1200 x 600 DPI: "<</HWResolution[1200 600]>>setpagedevice"\n&|' \
+    "$ppd_pdf" >"$ppd_margens"
+for linha in '*DefaultPageSize: Letter' '*DefaultImageableArea: Letter' \
+    '*DefaultPaperDimension: Letter' '*ImageableArea Letter/US Letter: "18 15 594 780"' \
+    '*PaperDimension Letter/US Letter: "612 792"' '*DefaultResolution: 1200x600dpi' \
+    '*Resolution 1200x600dpi/'; do
+    if ! grep -qF "$linha" "$ppd_margens"; then
+        echo "the copy of $ppd_pdf lacks: $linha" >&2
+        parar
+        exit 1
+    fi
+done
+lpadmin -p PDF_Margens -v cups-pdf:/ -P "$ppd_margens" \
     -o TitlePref=1 -o Label=0 -o pdftops-renderer-default=pdftocairo -E
 
 echo "$porta" >"$raiz/pronto"

@@ -1,6 +1,7 @@
 #include "database/dm.h"
 
 #include "common/arquivo_texto.h"
+#include "common/compartilhamento.h"
 #include "common/tela.h"
 #include "common/texto.h"
 #include "settings/leitor.h"
@@ -42,6 +43,18 @@ std::string PastaDaBiblioteca(const TParametros& p) {
         return {};
     const std::vector<std::string> linhas = LerLinhasTexto(arquivo);
     return linhas.empty() ? std::string() : Cortar(linhas.front(), kMaximoCaminhoGds);
+}
+
+// The folder of CaminhoGDS.txt on this machine: one on a share (\\host\share\...)
+// through the mount table, like every other share path; a local one as it is. On a share
+// that is not mounted the text stays as it is: as with any wrong folder, loading the
+// library then fails at the connection's first use, naming it.
+std::string PastaNestaMaquina(const std::string& pasta) {
+    try {
+        return CaminhoLocal(pasta).string();
+    } catch (const ErroEntradaSaida&) {
+        return pasta;
+    }
 }
 
 } // namespace
@@ -87,7 +100,7 @@ void TDM::DataModuleCreate(TParametros& p, TSessao& s, Tela& tela, std::string_v
         return;
     }
     if (!pasta.empty()) {
-        const std::string biblioteca = BibliotecaNaPasta(pasta);
+        const std::string biblioteca = BibliotecaNaPasta(PastaNestaMaquina(pasta));
         SQLConnection1.DefinirBibliotecaCliente(biblioteca);
         SQLConnection2.DefinirBibliotecaCliente(biblioteca);
     }

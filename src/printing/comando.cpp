@@ -17,29 +17,30 @@ constexpr const char* kLinhasPorPaginaZero =
 
 } // namespace
 
-void ImprimirLaudo(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
-                   std::chrono::milliseconds espera) {
+void ImprimirLaudo(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas, Tela& tela,
+                   SistemaImpressao& sistema, std::chrono::milliseconds espera) {
     if (MaiusculasAZ(p.TipoImpressora) == "GRAFICA")
-        ImprimirGrafico(p, s, tela, sistema, espera);
+        ImprimirGrafico(p, s, instaladas, tela, sistema, espera);
     else
         ImprimirRaw(p, tela, sistema, s.ImpressoraRelatorios);
 }
 
-void BotImprPedidoClick(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
-                        std::chrono::milliseconds espera) {
+void BotImprPedidoClick(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas,
+                        Tela& tela, SistemaImpressao& sistema, std::chrono::milliseconds espera) {
     tela.ProcessarMensagens();
     if (ValorLinhasPorPagina(p.LinhasPorPagina) == 0) {
         tela.Mensagem(kLinhasPorPaginaZero, TipoMensagem::Aviso);
         tela.ProcessarMensagens();
     } else {
-        ImprimirLaudo(p, s, tela, sistema, espera);
+        ImprimirLaudo(p, s, instaladas, tela, sistema, espera);
     }
     tela.RelatorioAoInicio();
 }
 
-void BotImprPedidoClick(const TParametros& p, TSessao& s, Tela& tela) {
+void BotImprPedidoClick(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas,
+                        Tela& tela) {
     SistemaCups cups;
-    BotImprPedidoClick(p, s, tela, cups, kEsperaEntrePaginas);
+    BotImprPedidoClick(p, s, instaladas, tela, cups, kEsperaEntrePaginas);
 }
 
 } // namespace tessela

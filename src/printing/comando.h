@@ -3,6 +3,7 @@
 // The print command of the report screen.
 
 #include "common/tela.h"
+#include "printing/selecao.h"
 #include "settings/parametros.h"
 #include "startup/sessao.h"
 
@@ -10,6 +11,8 @@ namespace tessela {
 
 // The print button: checks LinhasPorPagina, prints the lines of RelPed graphically
 // or as raw text according to TipoImpressora, and scrolls RelPed back to its start.
-void BotImprPedidoClick(const TParametros& p, TSessao& s, Tela& tela);
+// instaladas is the run's own list of installed printers, read at its first print.
+void BotImprPedidoClick(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas,
+                        Tela& tela);
 
 } // namespace tessela

@@ -9,9 +9,12 @@
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
+#include <QPageLayout>
+#include <QPageSize>
 #include <QPainter>
 #include <QPalette>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QRectF>
 #include <QString>
 #include <cmath>
@@ -96,6 +99,7 @@ QColor CorDoTexto(std::int32_t cor) {
 // the print system.
 std::optional<std::string> ImprimirPagina(QPrinter& impressora, const TParametros& p,
                                           SistemaImpressao& sistema, const std::string& nome,
+                                          const Resolucao& resolucao,
                                           const std::vector<std::string>& linhas,
                                           const TPagina& pagina) {
     // Also leaves a fresh outcome in the print system, so that the check after the
@@ -110,10 +114,11 @@ std::optional<std::string> ImprimirPagina(QPrinter& impressora, const TParametro
         return std::string("O documento n\xE3o p\xF4"
                            "de ser iniciado.");
 
-    const int dpiX = impressora.logicalDpiX();
-    const int dpiY = impressora.logicalDpiY();
-    const double x = std::lround(dpiX / 25.4);
-    pintor.setFont(FonteDoLaudo(p, dpiY));
+    // The painter's unit is the vertical device pixel (PrepararImpressora): the em height
+    // and the line positions are in it as they are, x is converted from horizontal ones.
+    const double x = static_cast<double>(std::lround(resolucao.horizontal / 25.4)) *
+                     resolucao.vertical / resolucao.horizontal;
+    pintor.setFont(FonteDoLaudo(p, resolucao.vertical));
     pintor.setPen(CorDoTexto(p.CorFonte));
     const double largura = impressora.width() > x ? impressora.width() - x : 1.0;
     const double altura = pintor.fontMetrics().height();
@@ -135,18 +140,34 @@ std::optional<std::string> ImprimirPagina(QPrinter& impressora, const TParametro
     return std::nullopt;
 }
 
-// The selected printer, in its own resolution: Qt's high resolution is a fixed 1200 dpi,
-// which would make the configured line spacing wrong.
-std::optional<std::string> PrepararImpressora(QPrinter& impressora, SistemaImpressao& sistema,
-                                              const std::string& nome) {
+Resolucao ResolucaoDaImpressora(SistemaImpressao& sistema, const std::string& nome) {
+    const auto resolucao = sistema.ResolucaoPadrao(nome);
+    return resolucao ? *resolucao : Resolucao{kResolucaoSemInformacao, kResolucaoSemInformacao};
+}
+
+// The selected printer as its queue describes it: its default paper, and the painter's
+// origin at the top-left corner of the area it declares printable (its minimum margins;
+// Qt's own are 10 pt, or whatever an earlier printer of this QPrinter left). Qt takes one
+// resolution for both directions: the vertical one, so that the em height and the line
+// positions are whole device pixels. Qt's high resolution, a fixed 1200 dpi, would make
+// the configured line spacing wrong.
+std::optional<std::string> PrepararImpressora(QPrinter& impressora, const std::string& nome,
+                                              const Resolucao& resolucao) {
     const QString nomeQt = ParaQt(nome);
     impressora.setPrinterName(nomeQt);
     // An unknown name silently keeps the previous printer.
     if (impressora.printerName() != nomeQt)
         return std::string("A impressora n\xE3o p\xF4"
                            "de ser selecionada.");
-    const auto resolucao = sistema.ResolucaoPadrao(nome);
-    impressora.setResolution(resolucao ? resolucao->horizontal : kResolucaoSemInformacao);
+    // Qt starts every printer on A4, whatever paper the queue holds.
+    const QPageSize folha = QPrinterInfo::printerInfo(nomeQt).defaultPageSize();
+    if (folha.isValid())
+        impressora.setPageSize(folha);
+    impressora.setResolution(resolucao.vertical);
+    const QPageLayout layout = impressora.pageLayout();
+    if (!impressora.setPageMargins(layout.minimumMargins(), layout.units()))
+        return std::string("A \xE1rea de impress\xE3o da impressora n\xE3o p\xF4"
+                           "de ser usada.");
     return std::nullopt;
 }
 
@@ -158,13 +179,15 @@ void ImprimirPaginas(const TParametros& p, TSessao& s, Tela& tela, SistemaImpres
     if (paginas.empty())
         return;
     QPrinter impressora;
-    if (const auto falha = PrepararImpressora(impressora, sistema, nome)) {
+    const Resolucao resolucao = ResolucaoDaImpressora(sistema, nome);
+    if (const auto falha = PrepararImpressora(impressora, nome, resolucao)) {
         tela.Mensagem(MensagemPaginaRecusada(nome, paginas.front().Numero, *falha),
                       TipoMensagem::Aviso);
         return;
     }
     for (const auto& pagina : paginas) {
-        if (const auto falha = ImprimirPagina(impressora, p, sistema, nome, linhas, pagina)) {
+        if (const auto falha =
+                ImprimirPagina(impressora, p, sistema, nome, resolucao, linhas, pagina)) {
             tela.Mensagem(MensagemPaginaRecusada(nome, pagina.Numero, *falha), TipoMensagem::Aviso);
             return;
         }
@@ -193,10 +216,10 @@ void SelecionarEImprimir(const TParametros& p, TSessao& s, Tela& tela, SistemaIm
 
 } // namespace
 
-void ImprimirGrafico(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
-                     std::chrono::milliseconds espera) {
+void ImprimirGrafico(const TParametros& p, TSessao& s, TImpressorasInstaladas& registro, Tela& tela,
+                     SistemaImpressao& sistema, std::chrono::milliseconds espera) {
     const auto lembrada = ImpressoraPadrao(sistema);
-    const auto instaladas = sistema.Impressoras();
+    const std::vector<std::string>& instaladas = ImpressorasInstaladas(registro, sistema);
     const auto restaurar = [&] {
         if (lembrada)
             DefinirImpressoraPadrao(sistema, instaladas, *lembrada);

@@ -4,6 +4,7 @@
 // user's default for the length of the print.
 
 #include "common/tela.h"
+#include "printing/selecao.h"
 #include "printing/sistema_impressao.h"
 #include "settings/parametros.h"
 #include "startup/sessao.h"
@@ -20,10 +21,13 @@ inline constexpr std::chrono::milliseconds kEsperaEntrePaginas{2000};
 inline constexpr int kResolucaoSemInformacao = 600;
 
 // Prints the lines of the report screen on the printer that ImpressoraRelatorios
-// selects. The user's default printer is given back on every way out, an escaping error
-// included. A page the print system refuses is reported in a warning box and ends the
-// print. espera is the pause after each page (tests pass a shorter one).
-void ImprimirGrafico(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
+// selects among the run's installed printers. Positions are device pixels of the printer,
+// each direction at its own resolution, from the top-left corner of the area its queue
+// declares printable. The user's default printer is given back on every way out, an
+// escaping error included. A page the print system refuses is reported in a warning box
+// and ends the print. espera is the pause after each page (tests pass a shorter one).
+void ImprimirGrafico(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas,
+                     Tela& tela, SistemaImpressao& sistema,
                      std::chrono::milliseconds espera = kEsperaEntrePaginas);
 
 } // namespace tessela

@@ -4,6 +4,7 @@
 // BotImprPedidoClick uses CUPS and the real pause.
 
 #include "common/tela.h"
+#include "printing/selecao.h"
 #include "printing/sistema_impressao.h"
 #include "settings/parametros.h"
 #include "startup/sessao.h"
@@ -13,11 +14,12 @@
 namespace tessela {
 
 // Graphic printing when TipoImpressora, upper-cased, is "GRAFICA"; raw text otherwise.
-// Both print on ImpressoraRelatorios.
-void ImprimirLaudo(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
-                   std::chrono::milliseconds espera);
+// Both print on ImpressoraRelatorios; graphic printing looks it up among the run's
+// installed printers.
+void ImprimirLaudo(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas, Tela& tela,
+                   SistemaImpressao& sistema, std::chrono::milliseconds espera);
 
-void BotImprPedidoClick(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
-                        std::chrono::milliseconds espera);
+void BotImprPedidoClick(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas,
+                        Tela& tela, SistemaImpressao& sistema, std::chrono::milliseconds espera);
 
 } // namespace tessela

@@ -25,6 +25,13 @@ std::string MensagemNaoEncontrada(const std::string& configurada,
 
 } // namespace
 
+const std::vector<std::string>& ImpressorasInstaladas(TImpressorasInstaladas& instaladas,
+                                                      SistemaImpressao& sistema) {
+    if (!instaladas.nomes)
+        instaladas.nomes = sistema.Impressoras();
+    return *instaladas.nomes;
+}
+
 std::string TextoListaImpressoras(const std::vector<std::string>& instaladas) {
     std::string texto;
     for (const auto& nome : instaladas)

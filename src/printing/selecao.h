@@ -13,6 +13,18 @@
 
 namespace tessela {
 
+// The installed printers of the run, as the print system listed them when a print first
+// needed them; kept unchanged for the rest of the run, so a queue added later is not
+// found and one removed is still listed. The run owns one and hands it to every print.
+struct TImpressorasInstaladas {
+    std::optional<std::vector<std::string>> nomes; // none until the first reading
+};
+
+// The run's list, read from the print system on its first use. A reading that fails
+// keeps nothing, so the next print asks again.
+const std::vector<std::string>& ImpressorasInstaladas(TImpressorasInstaladas& instaladas,
+                                                      SistemaImpressao& sistema);
+
 // The names of the installed printers, each followed by a line break.
 std::string TextoListaImpressoras(const std::vector<std::string>& instaladas);
 

@@ -71,7 +71,8 @@ int ExecutarTessela(TApplication& app, const Argumentos& argumentos,
 
     ContextoExecucao contexto{parametros, sessao, dm, janela, argumentos};
     janela.AoAtivar = [&] { FormActivate(contexto); };
-    janela.AoImprimir = [&] { BotImprPedidoClick(parametros, sessao, janela); };
+    TImpressorasInstaladas impressoras;
+    janela.AoImprimir = [&] { BotImprPedidoClick(parametros, sessao, impressoras, janela); };
     janela.AoFecharPedidos = [&](const CamposPedido& campos) {
         if (!argumentos.usuario.empty())
             LimparCaixaPedidos(dm.SQLConnection1, campos);

@@ -232,6 +232,41 @@ TEST_F(ModuloNoServidor, PastaSemBibliotecaFalhaNoPrimeiroUsoSemDerrubar) {
     EXPECT_EQ(dm.SQLConnection3.Executar("delete from FICHAPRO where 1 = 0"), 0u);
 }
 
+// A folder on a share is found through the mount table, as every share path is, with
+// host and share in any letter case; the library is loaded from there.
+TEST_F(ModuloNoServidor, CaminhoGdsNumaPastaDoCompartilhamento) {
+    const fs::path pasta = compartilhamento / "fbclient";
+    fs::remove_all(pasta);
+    fs::create_directory(pasta);
+    fs::create_symlink(fs::path(PastaComBiblioteca()) / kBibliotecaCliente,
+                       pasta / kBibliotecaCliente);
+    EscreverCaminhoGds("\\\\servidor\\magnolia\\fbclient\\\r\n");
+    Criar();
+    EsperarCentrais();
+    EXPECT_EQ(dm.SQLConnection1.BibliotecaCliente(), (pasta / kBibliotecaCliente).string());
+    EXPECT_EQ(dm.SQLConnection2.BibliotecaCliente(), (pasta / kBibliotecaCliente).string());
+    EXPECT_EQ(ArquivoDoBanco(dm.SQLQuery1), "dados.fdb");
+    EXPECT_EQ(dm.SQLConnection1.Executar("update PEDIDOS set CAIXAQ = CAIXAQ where 1 = 0"), 0u);
+    fs::remove_all(pasta);
+}
+
+// A share that is not mounted is a wrong folder: the first use of the connection fails,
+// naming it.
+TEST_F(ModuloNoServidor, CaminhoGdsNumCompartilhamentoNaoMontadoFalhaNoPrimeiroUso) {
+    EscreverCaminhoGds("\\\\SERVIDOR\\NAOMONTADO\\fbclient\r\n");
+    Criar();
+    EsperarCentrais();
+    try {
+        dm.Config.Abrir();
+        FAIL() << "no error";
+    } catch (const ErroBanco& e) {
+        EXPECT_EQ(e.Classe(), "ErroConexao");
+        EXPECT_NE(std::string(e.what()).find("\\\\SERVIDOR\\NAOMONTADO\\fbclient"),
+                  std::string::npos)
+            << e.what();
+    }
+}
+
 TEST_F(ModuloNoServidor, PrimeiraLinhaVaziaMantemABibliotecaDoSistema) {
     EscreverCaminhoGds("\r\n/outra/pasta\r\n");
     Criar();

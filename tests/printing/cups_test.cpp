@@ -21,12 +21,14 @@ using teste::TelaDeImpressao;
 
 // The fixture's queues, in CUPS's order (by name, without regard to case).
 const std::vector<std::string> kFilas = {
-    "Bruta", "HP_LaserJet_Recepcao", "Impress\xE3o_Fiscal", "LaserJet_Sala_2",
-    "Laudo", "Laudo_Sala",           "PDF_Laudo",           "Recusa",
+    "Bruta",  "HP_LaserJet_Recepcao", "Impress\xE3o_Fiscal", "LaserJet_Sala_2",
+    "Laudo",  "Laudo_Sala",           "PDF_Laudo",           "PDF_Margens",
+    "Recusa",
 };
 
 const std::string kListaDeFilas = "Bruta\rHP_LaserJet_Recepcao\rImpress\xE3o_Fiscal\r"
-                                  "LaserJet_Sala_2\rLaudo\rLaudo_Sala\rPDF_Laudo\rRecusa\r";
+                                  "LaserJet_Sala_2\rLaudo\rLaudo_Sala\rPDF_Laudo\rPDF_Margens\r"
+                                  "Recusa\r";
 
 class SistemaCupsReal : public teste::ComCups {
 protected:
@@ -65,6 +67,11 @@ TEST_F(SistemaCupsReal, ResolucaoPadraoDaImpressora) {
     ASSERT_TRUE(pdf);
     EXPECT_EQ(pdf->horizontal, 300);
     EXPECT_EQ(pdf->vertical, 300);
+    // Each direction on its own: the second PDF queue's driver says 1200 x 600 dpi.
+    const auto margens = cups.ResolucaoPadrao("PDF_Margens");
+    ASSERT_TRUE(margens);
+    EXPECT_EQ(margens->horizontal, 1200);
+    EXPECT_EQ(margens->vertical, 600);
     EXPECT_FALSE(cups.ResolucaoPadrao("Bruta"));
     EXPECT_FALSE(cups.ResolucaoPadrao("Inexistente"));
 }

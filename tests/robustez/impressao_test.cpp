@@ -29,7 +29,8 @@ std::string Imprimir(const std::string& tipo) {
         tela.AcrescentarLinhaRelatorio(linha);
     std::string texto;
     try {
-        BotImprPedidoClick(p, s, tela);
+        TImpressorasInstaladas impressoras;
+        BotImprPedidoClick(p, s, impressoras, tela);
     } catch (const Erro& erro) {
         texto = erro.Classe() + ": " + erro.what();
     }
