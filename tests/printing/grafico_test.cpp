@@ -70,6 +70,19 @@ TEST_F(ImpressaoGrafica, TresPaginasTresDocumentosNaOrdem) {
     EsperarPadraoDeVolta();
 }
 
+// The end of the run asked for in the pause after page 1 (a signal): page 1 is whole,
+// page 2 is never begun, no further box opens, and the default printer is given back.
+TEST_F(ImpressaoGrafica, FimPedidoNaPausaTerminaEntreDuasPaginas) {
+    tela.encerrarNaPausa = 1;
+    Imprimir();
+    const auto trabalhos = Trabalhos();
+    ASSERT_EQ(trabalhos.size(), 1u);
+    EXPECT_EQ(trabalhos[0].titulo, "Pagina_1");
+    EXPECT_TRUE(fs::exists(pastaPdf / "Pagina_1.pdf"));
+    EXPECT_TRUE(tela.mensagens.empty());
+    EsperarPadraoDeVolta();
+}
+
 // The installed printers are read at the first print of the run and kept: a queue added
 // later is not found, one removed is still listed. Another run reads them afresh.
 TEST_F(ImpressaoGrafica, ListaDeImpressorasLidaUmaVezNaExecucao) {

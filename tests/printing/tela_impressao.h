@@ -25,6 +25,8 @@ public:
     std::vector<MensagemVista> mensagens;
     std::vector<std::string> eventos; // "Mensagem", "ProcessarMensagens", "RelatorioAoInicio"
     int falharNaMensagem = 0;         // 1-based; 0 never
+    int encerrarNaPausa = 0;          // the pause (1-based) in which the end is asked for
+    int pausas = 0;
 
     void Mensagem(const std::string& texto, TipoMensagem tipo) override {
         eventos.push_back("Mensagem");
@@ -48,6 +50,11 @@ public:
     }
     void MostrarRelatorio() override {}
     void FecharJanela() override {}
+    bool Encerrando() override { return encerrarNaPausa > 0 && pausas >= encerrarNaPausa; }
+    bool Esperar(std::chrono::milliseconds) override {
+        ++pausas;
+        return Encerrando();
+    }
 };
 
 } // namespace tessela::teste
