@@ -5,7 +5,7 @@
 #include "common/tela.h"
 #include "printing/selecao.h"
 #include "settings/parametros.h"
-#include "startup/sessao.h"
+#include "common/sessao.h"
 
 namespace tessela {
 

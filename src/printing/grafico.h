@@ -7,7 +7,7 @@
 #include "printing/selecao.h"
 #include "printing/sistema_impressao.h"
 #include "settings/parametros.h"
-#include "startup/sessao.h"
+#include "common/sessao.h"
 
 #include <chrono>
 #include <string>

@@ -5,7 +5,7 @@
 
 #include "common/tela.h"
 #include "printing/sistema_impressao.h"
-#include "startup/sessao.h"
+#include "common/sessao.h"
 
 #include <optional>
 #include <string>

@@ -14,11 +14,13 @@ std::string CaminhoDiagOM(const TParametros& p) {
 
 std::string CaminhoArquivoLaudo(const TParametros& p, const TSessao& s,
                                 std::string_view nomeArquivoProduto) {
-    return PastaInterfac(p, s) + "\\Laudo" + std::string(nomeArquivoProduto) + ".txt";
+    return PastaInterfac(p.IPServidor, p.PastaMagnolia, s.EstLocal) + "\\Laudo" +
+           std::string(nomeArquivoProduto) + ".txt";
 }
 
 std::string CaminhoRelatorio(const TParametros& p, const TSessao& s, int numero) {
-    return PastaInterfac(p, s) + "\\Fichapes" + std::to_string(numero) + ".txt";
+    return PastaInterfac(p.IPServidor, p.PastaMagnolia, s.EstLocal) + "\\Fichapes" +
+           std::to_string(numero) + ".txt";
 }
 
 void RegistrarDiag(const TParametros& p, std::string_view texto) {

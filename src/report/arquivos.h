@@ -6,7 +6,7 @@
 
 #include "common/tela.h"
 #include "settings/parametros.h"
-#include "startup/sessao.h"
+#include "common/sessao.h"
 
 #include <string>
 #include <string_view>

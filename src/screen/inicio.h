@@ -2,7 +2,7 @@
 
 // What the entry point decides before any window exists.
 
-#include "startup/sessao.h"
+#include "common/sessao.h"
 
 #include <string>
 

@@ -6,7 +6,7 @@
 #include "screen/aplicacao.h"
 #include "screen/encerramento.h"
 #include "screen/formom.h"
-#include "startup/sessao.h"
+#include "common/sessao.h"
 
 #include <string>
 

@@ -4,7 +4,7 @@
 
 #include "common/erros.h"
 #include "settings/parametros.h"
-#include "startup/sessao.h"
+#include "common/sessao.h"
 
 #include <string>
 #include <string_view>

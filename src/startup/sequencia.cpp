@@ -66,7 +66,7 @@ std::string MensagemUltativ(const TParametros& p, const TSessao& s) {
                "que n\xE3o existe ou est\xE1 em branco";
     return "Erro: Talvez a pasta MAGNOLIA n\xE3o esteja compartilhada.\r"
            "N\xE3o foi poss\xEDvel acessar a pasta " +
-           PastaInterfac(p, s) +
+           PastaInterfac(p.IPServidor, p.PastaMagnolia, s.EstLocal) +
            "\r"
            "que seria formado com \\\\+IPServidor+\\+PastaMagnolia+\\Interfac+EstLocal";
 }
@@ -76,8 +76,10 @@ std::string MensagemUltativ(const TParametros& p, const TSessao& s) {
 bool GravarUltativ(ContextoExecucao& c) {
     const auto agora = c.Relogio();
     try {
-        GravarArquivoTexto(PastaInterfac(c.parametros, c.sessao) + "\\ULTATIV.LLF",
-                           {DataDDMMAA(agora), HoraHHNNSS(agora)});
+        GravarArquivoTexto(
+            PastaInterfac(c.parametros.IPServidor, c.parametros.PastaMagnolia, c.sessao.EstLocal) +
+                "\\ULTATIV.LLF",
+            {DataDDMMAA(agora), HoraHHNNSS(agora)});
         return true;
     } catch (const ErroEntradaSaida&) {
         c.tela.Mensagem(MensagemUltativ(c.parametros, c.sessao), TipoMensagem::Simples);

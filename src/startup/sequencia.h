@@ -6,7 +6,7 @@
 #include "common/tela.h"
 #include "database/dm.h"
 #include "settings/parametros.h"
-#include "startup/sessao.h"
+#include "common/sessao.h"
 
 #include <functional>
 #include <optional>

@@ -9,7 +9,7 @@
 #include "database/dm.h"
 #include "report/tela_registro.h"
 #include "settings/parametros.h"
-#include "startup/sessao.h"
+#include "common/sessao.h"
 #include "support/apoio.h"
 
 #include <filesystem>

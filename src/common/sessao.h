@@ -1,10 +1,10 @@
 #pragma once
 
-// The context of the run, one instance for the run.
+// The context of the run, one instance for the run, and the run's arguments: records
+// shared by every subsystem.
 
 #include <string>
-
-#include "settings/parametros.h"
+#include <string_view>
 
 namespace tessela {
 
@@ -16,9 +16,12 @@ struct TSessao {
     std::string MargemLaudo;          // 0 to 120 blanks
 };
 
-// The station's interface folder on the central share; derived, never stored.
-inline std::string PastaInterfac(const TParametros& p, const TSessao& s) {
-    return "\\\\" + p.IPServidor + "\\" + p.PastaMagnolia + "\\Interfac" + s.EstLocal;
+// The station's interface folder on the central share, from IPServidor and
+// PastaMagnolia of the settings and the session's EstLocal; derived, never stored.
+inline std::string PastaInterfac(std::string_view ipServidor, std::string_view pastaMagnolia,
+                                 std::string_view estLocal) {
+    return "\\\\" + std::string(ipServidor) + "\\" + std::string(pastaMagnolia) + "\\Interfac" +
+           std::string(estLocal);
 }
 
 // The five positional arguments; a missing one reads as the empty text.
