@@ -102,6 +102,26 @@ void TSQLConnection::Conectar() {
     if (impl_->anexo)
         return;
     impl_->anexo = std::make_unique<firebird::Anexo>(biblioteca_, DadosDe(*this));
+    if (emEtapa_)
+        impl_->anexo->IniciarEtapa();
+}
+
+void TSQLConnection::IniciarEtapa() {
+    emEtapa_ = true;
+    if (impl_->anexo)
+        impl_->anexo->IniciarEtapa();
+}
+
+void TSQLConnection::ConcluirEtapa() {
+    emEtapa_ = false;
+    if (impl_->anexo)
+        impl_->anexo->ConcluirEtapa();
+}
+
+void TSQLConnection::AbandonarEtapa() noexcept {
+    emEtapa_ = false;
+    if (impl_->anexo)
+        impl_->anexo->AbandonarEtapa();
 }
 
 void TSQLConnection::Desconectar() {
@@ -122,6 +142,10 @@ bool TSQLConnection::Conectado() const {
 
 std::uint64_t TSQLConnection::Executar(std::string_view sql, const std::vector<Valor>& valores) {
     return Impl().anexo->Executar({{std::string(sql), valores, std::nullopt}}).front();
+}
+
+void TSQLConnection::ExecutarDireto(std::string_view sql, const std::vector<Valor>& valores) {
+    Impl().anexo->ExecutarDireto(sql, valores);
 }
 
 void TSQLConnection::DatasetAberto() {

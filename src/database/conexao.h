@@ -61,6 +61,14 @@ public:
     // Runs a statement that returns no rows, committed at once; the number of rows it
     // changed.
     std::uint64_t Executar(std::string_view sql, const std::vector<Valor>& valores = {});
+    // The same when the number of rows is not wanted: one request to the server, where
+    // counting them takes three.
+    void ExecutarDireto(std::string_view sql, const std::vector<Valor>& valores = {});
+
+    // A step that reads and then changes what it read (TEtapaDeAlteracao).
+    void IniciarEtapa();
+    void ConcluirEtapa();
+    void AbandonarEtapa() noexcept;
 
     // Used by the datasets: opening counts up, closing counts down and the last close
     // disconnects.
@@ -78,7 +86,34 @@ private:
     ListaParametros parametros_;
     std::string biblioteca_ = "libfbclient.so.2";
     int datasetsAbertos_ = 0;
+    bool emEtapa_ = false;
     std::unique_ptr<Implementacao> impl_;
+};
+
+// A step that reads rows and then changes them, such as the station's stamp: on its
+// connection, the step's reads and its change share one read-write transaction, which
+// the change commits at once, as every change is. Concluir commits what the reads left
+// open when no change followed; a step left without Concluir (an error) rolls it back.
+// Outside a step, reads share the connection's read-only transaction.
+class TEtapaDeAlteracao {
+public:
+    explicit TEtapaDeAlteracao(TSQLConnection& conexao) : conexao_(conexao) {
+        conexao_.IniciarEtapa();
+    }
+    ~TEtapaDeAlteracao() {
+        if (!concluida_)
+            conexao_.AbandonarEtapa();
+    }
+    TEtapaDeAlteracao(const TEtapaDeAlteracao&) = delete;
+    TEtapaDeAlteracao& operator=(const TEtapaDeAlteracao&) = delete;
+    void Concluir() {
+        concluida_ = true;
+        conexao_.ConcluirEtapa();
+    }
+
+private:
+    TSQLConnection& conexao_;
+    bool concluida_ = false;
 };
 
 // A query whose rows are all fetched on open, the first row current.

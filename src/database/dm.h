@@ -2,9 +2,9 @@
 
 // The data module: the three connections and the datasets of the program.
 
+#include "common/sessao.h"
 #include "database/conexao.h"
 #include "settings/parametros.h"
-#include "common/sessao.h"
 
 #include <string>
 #include <string_view>

@@ -1,8 +1,9 @@
 #include "database/firebird_cliente.h"
 
+#include "database/firebird_mensagens.h"
+
 #include <cstring>
 #include <dlfcn.h>
-#include <firebird/Interface.h>
 #include <utility>
 
 namespace tessela::firebird {
@@ -21,11 +22,6 @@ using Firebird::ITransaction;
 using Firebird::IUtil;
 using Firebird::IXpbBuilder;
 using Firebird::ThrowStatusWrapper;
-
-constexpr unsigned kCharsetWin1252 = 53;
-constexpr unsigned kMaiorVarchar = 32765;
-// Room for any number, date or time the server writes as text.
-constexpr unsigned kTextoConvertido = 64;
 
 const char* const kRegistroNaoEncontrado = "Record not found or changed by another user";
 
@@ -55,84 +51,49 @@ std::string TextoDoErro(IUtil* util, IStatus* status) {
     return std::string(texto, strnlen(texto, sizeof texto));
 }
 
-// A status for one operation, thrown as FbException on errors.
-class Status {
-public:
-    explicit Status(IMaster* master) : wrapper_(master->getStatus()) {}
-    ~Status() { wrapper_.dispose(); }
-    Status(const Status&) = delete;
-    Status& operator=(const Status&) = delete;
-    ThrowStatusWrapper* operator()() { return &wrapper_; }
+// Read committed, waiting on locks. Reads use a read-only transaction: Firebird
+// commits such a transaction as it starts ("precommitted"), so keeping it open holds
+// no lock and keeps no record version from garbage collection.
+const unsigned char kTpbEscrita[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                                     isc_tpb_rec_version, isc_tpb_wait};
+const unsigned char kTpbLeitura[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                     isc_tpb_rec_version, isc_tpb_wait};
 
-private:
-    ThrowStatusWrapper wrapper_;
-};
-
-// A status that never throws, for the clean-up in destructors.
-class StatusSilencioso {
-public:
-    explicit StatusSilencioso(IMaster* master) : wrapper_(master->getStatus()) {}
-    ~StatusSilencioso() { wrapper_.dispose(); }
-    StatusSilencioso(const StatusSilencioso&) = delete;
-    StatusSilencioso& operator=(const StatusSilencioso&) = delete;
-    CheckStatusWrapper* operator()() { return &wrapper_; }
-    bool Falhou() const { return (wrapper_.getState() & IStatus::STATE_ERRORS) != 0; }
-
-private:
-    CheckStatusWrapper wrapper_;
-};
-
-// Reference-counted objects (metadata, builders): released when done.
-template <typename T> class Referencia {
-public:
-    explicit Referencia(T* p = nullptr) : p_(p) {}
-    ~Referencia() {
-        if (p_)
-            p_->release();
+// commit and rollback free the object only when they succeed; otherwise it is
+// released. Either way the pointer is left empty.
+void Confirmar(ITransaction*& t, ThrowStatusWrapper* st) {
+    ITransaction* aberta = std::exchange(t, nullptr);
+    try {
+        aberta->commit(st);
+    } catch (...) {
+        aberta->release();
+        throw;
     }
-    Referencia(const Referencia&) = delete;
-    Referencia& operator=(const Referencia&) = delete;
-    Referencia(Referencia&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
-    Referencia& operator=(Referencia&& o) noexcept {
-        std::swap(p_, o.p_);
-        return *this;
-    }
-    T* operator->() const { return p_; }
-    T* get() const { return p_; }
+}
 
-private:
-    T* p_;
-};
+void Desfazer(IMaster* master, ITransaction*& t) noexcept {
+    if (!t)
+        return;
+    ITransaction* aberta = std::exchange(t, nullptr);
+    StatusSilencioso st(master);
+    aberta->rollback(st());
+    if (st.Falhou())
+        aberta->release();
+}
 
-// A transaction that rolls back unless confirmed. commit and rollback free the
-// object only when they succeed; otherwise it is released.
+// The transaction of one change: rolled back unless confirmed.
 class Transacao {
 public:
-    Transacao(IMaster* master, Firebird::IAttachment* anexo, ThrowStatusWrapper* st)
-        : master_(master) {
-        static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
-                                            isc_tpb_rec_version, isc_tpb_wait};
-        t_ = anexo->startTransaction(st, sizeof tpb, tpb);
-    }
-    ~Transacao() {
-        if (!t_)
-            return;
-        StatusSilencioso st(master_);
-        t_->rollback(st());
-        if (st.Falhou())
-            t_->release();
-    }
+    Transacao(IMaster* master, ITransaction* t) : master_(master), t_(t) {}
+    ~Transacao() { Desfazer(master_, t_); }
     Transacao(const Transacao&) = delete;
     Transacao& operator=(const Transacao&) = delete;
     ITransaction* get() const { return t_; }
-    void Confirmar(ThrowStatusWrapper* st) {
-        t_->commit(st);
-        t_ = nullptr;
-    }
+    void Confirmar(ThrowStatusWrapper* st) { firebird::Confirmar(t_, st); }
 
 private:
     IMaster* master_;
-    ITransaction* t_ = nullptr;
+    ITransaction* t_;
 };
 
 class Declaracao {
@@ -183,143 +144,6 @@ private:
     IResultSet* r_;
 };
 
-// A message buffer with its layout.
-struct Mensagem {
-    Referencia<IMessageMetadata> meta;
-    std::vector<unsigned char> dados;
-    unsigned char* Buffer() { return dados.empty() ? nullptr : dados.data(); }
-};
-
-void DefinirNulo(unsigned char* buffer, unsigned deslocamento, bool nulo) {
-    const ISC_SHORT indicador = nulo ? -1 : 0;
-    std::memcpy(buffer + deslocamento, &indicador, sizeof indicador);
-}
-
-// Our own input layout: texts as VARCHAR in WIN1252 (a CHAR described by the server
-// would be padded with blanks), integers as BIGINT, every value nullable.
-Mensagem MontarEntrada(IMaster* master, ThrowStatusWrapper* st, const std::vector<Valor>& valores) {
-    Mensagem m;
-    if (valores.empty())
-        return m;
-    const auto n = static_cast<unsigned>(valores.size());
-    Referencia<IMetadataBuilder> construtor(master->getMetadataBuilder(st, n));
-    for (unsigned i = 0; i < n; ++i) {
-        if (std::holds_alternative<std::int64_t>(valores[i])) {
-            construtor->setType(st, i, SQL_INT64 + 1);
-            construtor->setLength(st, i, sizeof(ISC_INT64));
-            construtor->setScale(st, i, 0);
-            continue;
-        }
-        const auto* texto = std::get_if<std::string>(&valores[i]);
-        const std::size_t tamanho = texto ? texto->size() : 0;
-        if (tamanho > kMaiorVarchar)
-            throw ErroBanco(kErroSQL, "A bound text of " + std::to_string(tamanho) +
-                                          " bytes is longer than " + std::to_string(kMaiorVarchar));
-        construtor->setType(st, i, SQL_VARYING + 1);
-        construtor->setLength(st, i, tamanho == 0 ? 1 : static_cast<unsigned>(tamanho));
-        construtor->setCharSet(st, i, kCharsetWin1252);
-    }
-    m.meta = Referencia<IMessageMetadata>(construtor->getMetadata(st));
-    m.dados.assign(m.meta->getMessageLength(st), 0);
-    for (unsigned i = 0; i < n; ++i) {
-        unsigned char* base = m.dados.data();
-        const unsigned deslocamento = m.meta->getOffset(st, i);
-        DefinirNulo(base, m.meta->getNullOffset(st, i),
-                    std::holds_alternative<std::monostate>(valores[i]));
-        if (const auto* inteiro = std::get_if<std::int64_t>(&valores[i])) {
-            const ISC_INT64 v = *inteiro;
-            std::memcpy(base + deslocamento, &v, sizeof v);
-        } else if (const auto* texto = std::get_if<std::string>(&valores[i])) {
-            const auto tamanho = static_cast<ISC_USHORT>(texto->size());
-            std::memcpy(base + deslocamento, &tamanho, sizeof tamanho);
-            std::memcpy(base + deslocamento + sizeof tamanho, texto->data(), texto->size());
-        }
-    }
-    return m;
-}
-
-struct Saida {
-    Mensagem mensagem;
-    struct Campo {
-        unsigned tipo;
-        unsigned tamanho;
-        unsigned deslocamento;
-        unsigned deslocamentoNulo;
-    };
-    std::vector<Campo> campos;
-    std::vector<ColunaLida> colunas;
-
-    LinhaLida Ler() const {
-        const unsigned char* base = mensagem.dados.data();
-        LinhaLida linha;
-        linha.reserve(campos.size());
-        for (const Campo& c : campos) {
-            ISC_SHORT nulo = 0;
-            std::memcpy(&nulo, base + c.deslocamentoNulo, sizeof nulo);
-            if (nulo) {
-                linha.emplace_back();
-                continue;
-            }
-            const unsigned char* p = base + c.deslocamento;
-            if (c.tipo == SQL_INT64) {
-                ISC_INT64 v = 0;
-                std::memcpy(&v, p, sizeof v);
-                linha.emplace_back(std::to_string(v));
-            } else if (c.tipo == SQL_TEXT) {
-                linha.emplace_back(std::string(reinterpret_cast<const char*>(p), c.tamanho));
-            } else {
-                ISC_USHORT tamanho = 0;
-                std::memcpy(&tamanho, p, sizeof tamanho);
-                linha.emplace_back(
-                    std::string(reinterpret_cast<const char*>(p + sizeof tamanho), tamanho));
-            }
-        }
-        return linha;
-    }
-};
-
-// The output layout: CHAR and VARCHAR as they are, whole numbers as BIGINT, anything
-// else converted by the server to text.
-Saida MontarSaida(ThrowStatusWrapper* st, IStatement* declaracao) {
-    Saida s;
-    Referencia<IMessageMetadata> descrita(declaracao->getOutputMetadata(st));
-    const unsigned n = descrita->getCount(st);
-    if (n == 0)
-        throw ErroBanco(kErroSQL, "Cursor not returned from Query");
-    Referencia<IMetadataBuilder> construtor(descrita->getBuilder(st));
-    for (unsigned i = 0; i < n; ++i) {
-        ColunaLida coluna;
-        coluna.nome = descrita->getAlias(st, i);
-        if (coluna.nome.empty())
-            coluna.nome = descrita->getField(st, i);
-        if (*descrita->getRelation(st, i) != '\0')
-            coluna.campo = descrita->getField(st, i);
-        const unsigned tipo = descrita->getType(st, i) & ~1u;
-        const bool inteiro = (tipo == SQL_SHORT || tipo == SQL_LONG || tipo == SQL_INT64) &&
-                             descrita->getScale(st, i) == 0;
-        if (inteiro) {
-            construtor->setType(st, i, SQL_INT64 + 1);
-            construtor->setLength(st, i, sizeof(ISC_INT64));
-            coluna.inteiro = true;
-        } else if (tipo == SQL_TEXT || tipo == SQL_VARYING) {
-            construtor->setType(st, i, tipo + 1);
-        } else {
-            construtor->setType(st, i, SQL_VARYING + 1);
-            construtor->setScale(st, i, 0);
-            construtor->setLength(st, i, tipo == SQL_BLOB ? kMaiorVarchar : kTextoConvertido);
-        }
-        s.colunas.push_back(std::move(coluna));
-    }
-    s.mensagem.meta = Referencia<IMessageMetadata>(construtor->getMetadata(st));
-    s.mensagem.dados.assign(s.mensagem.meta->getMessageLength(st), 0);
-    for (unsigned i = 0; i < n; ++i) {
-        s.campos.push_back({s.mensagem.meta->getType(st, i) & ~1u,
-                            s.mensagem.meta->getLength(st, i), s.mensagem.meta->getOffset(st, i),
-                            s.mensagem.meta->getNullOffset(st, i)});
-    }
-    return s;
-}
-
 } // namespace
 
 Anexo::Anexo(const std::string& biblioteca, const DadosConexao& dados)
@@ -350,6 +174,8 @@ Anexo::Anexo(const std::string& biblioteca, const DadosConexao& dados)
 }
 
 Anexo::~Anexo() {
+    Desfazer(master_, etapa_);
+    Desfazer(master_, leitura_);
     if (anexo_) {
         StatusSilencioso st(master_);
         anexo_->detach(st());
@@ -360,15 +186,45 @@ Anexo::~Anexo() {
         provedor_->release();
 }
 
+ITransaction* Anexo::Iniciar(ThrowStatusWrapper* st, bool escrita) {
+    return escrita ? anexo_->startTransaction(st, sizeof kTpbEscrita, kTpbEscrita)
+                   : anexo_->startTransaction(st, sizeof kTpbLeitura, kTpbLeitura);
+}
+
+ITransaction* Anexo::ParaLer(ThrowStatusWrapper* st) {
+    ITransaction*& t = emEtapa_ ? etapa_ : leitura_;
+    if (!t)
+        t = Iniciar(st, emEtapa_);
+    return t;
+}
+
+ITransaction* Anexo::ParaAlterar(ThrowStatusWrapper* st) {
+    // The step's reads are committed with the change that follows them.
+    if (emEtapa_ && etapa_)
+        return std::exchange(etapa_, nullptr);
+    return Iniciar(st, true);
+}
+
 void Anexo::Desanexar() {
     if (!anexo_)
         return;
     Status st(master_);
     std::string erro;
+    // Detaching needs every transaction ended; what they read is all they hold.
+    for (ITransaction** t : {&etapa_, &leitura_}) {
+        try {
+            if (*t)
+                Confirmar(*t, st());
+        } catch (const FbException& e) {
+            if (erro.empty())
+                erro = TextoDoErro(util_, e.getStatus());
+        }
+    }
     try {
         anexo_->detach(st());
     } catch (const FbException& e) {
-        erro = TextoDoErro(util_, e.getStatus());
+        if (erro.empty())
+            erro = TextoDoErro(util_, e.getStatus());
         anexo_->release();
     }
     anexo_ = nullptr;
@@ -378,26 +234,46 @@ void Anexo::Desanexar() {
         throw ErroBanco(kErroConexao, erro);
 }
 
+void Anexo::IniciarEtapa() {
+    emEtapa_ = true;
+}
+
+void Anexo::ConcluirEtapa() {
+    emEtapa_ = false;
+    if (!etapa_)
+        return;
+    Status st(master_);
+    try {
+        Confirmar(etapa_, st());
+    } catch (const FbException& e) {
+        throw ErroBanco(kErroSQL, TextoDoErro(util_, e.getStatus()));
+    }
+}
+
+void Anexo::AbandonarEtapa() noexcept {
+    emEtapa_ = false;
+    Desfazer(master_, etapa_);
+}
+
 Resultado Anexo::Consultar(std::string_view sql, const std::vector<Valor>& valores) {
     Status st(master_);
     try {
-        Transacao transacao(master_, anexo_, st());
+        ITransaction* transacao = ParaLer(st());
         Declaracao declaracao(
-            master_, anexo_->prepare(st(), transacao.get(), static_cast<unsigned>(sql.size()),
-                                     sql.data(), dialeto_, IStatement::PREPARE_PREFETCH_METADATA));
+            master_, anexo_->prepare(st(), transacao, static_cast<unsigned>(sql.size()), sql.data(),
+                                     dialeto_, IStatement::PREPARE_PREFETCH_METADATA));
         Mensagem entrada = MontarEntrada(master_, st(), valores);
         Saida saida = MontarSaida(st(), declaracao.operator->());
         Resultado r;
         {
             Cursor cursor(master_,
-                          declaracao->openCursor(st(), transacao.get(), entrada.meta.get(),
+                          declaracao->openCursor(st(), transacao, entrada.meta.get(),
                                                  entrada.Buffer(), saida.mensagem.meta.get(), 0));
             while (cursor->fetchNext(st(), saida.mensagem.Buffer()) == IStatus::RESULT_OK)
                 r.linhas.push_back(saida.Ler());
             cursor.Fechar(st());
         }
         declaracao.Liberar(st());
-        transacao.Confirmar(st());
         r.colunas = std::move(saida.colunas);
         return r;
     } catch (const FbException& e) {
@@ -408,7 +284,7 @@ Resultado Anexo::Consultar(std::string_view sql, const std::vector<Valor>& valor
 std::vector<std::uint64_t> Anexo::Executar(const std::vector<Comando>& comandos) {
     Status st(master_);
     try {
-        Transacao transacao(master_, anexo_, st());
+        Transacao transacao(master_, ParaAlterar(st()));
         std::vector<std::uint64_t> contagens;
         for (const Comando& c : comandos) {
             Declaracao declaracao(master_, anexo_->prepare(st(), transacao.get(),
@@ -432,6 +308,20 @@ std::vector<std::uint64_t> Anexo::Executar(const std::vector<Comando>& comandos)
         }
         transacao.Confirmar(st());
         return contagens;
+    } catch (const FbException& e) {
+        throw ErroBanco(kErroSQL, TextoDoErro(util_, e.getStatus()));
+    }
+}
+
+void Anexo::ExecutarDireto(std::string_view sql, const std::vector<Valor>& valores) {
+    Status st(master_);
+    try {
+        Transacao transacao(master_, ParaAlterar(st()));
+        Mensagem entrada = MontarEntrada(master_, st(), valores);
+        // Prepared, executed and released by the server in one request.
+        anexo_->execute(st(), transacao.get(), static_cast<unsigned>(sql.size()), sql.data(),
+                        dialeto_, entrada.meta.get(), entrada.Buffer(), nullptr, nullptr);
+        transacao.Confirmar(st());
     } catch (const FbException& e) {
         throw ErroBanco(kErroSQL, TextoDoErro(util_, e.getStatus()));
     }

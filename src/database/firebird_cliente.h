@@ -16,6 +16,8 @@ class IMaster;
 class IUtil;
 class IProvider;
 class IAttachment;
+class ITransaction;
+class ThrowStatusWrapper;
 } // namespace Firebird
 
 namespace tessela::firebird {
@@ -56,33 +58,57 @@ struct Comando {
     std::optional<std::uint64_t> linhasEsperadas;
 };
 
-// One attachment to a database. Every operation runs in its own read-committed
-// transaction, committed before it returns.
+// One attachment to a database. Reads run in the attachment's read-only read-committed
+// transaction, started by the first of them and committed when the attachment detaches:
+// each read after the first saves the start and the commit of a transaction of its own,
+// two round trips to the server, and holding it costs the server nothing (see
+// kTpbLeitura). A change runs in a read-write read-committed transaction committed
+// before it returns. Within a step (IniciarEtapa), reads run in a read-write transaction
+// that the step's change then commits with it.
 class Anexo {
 public:
     // Loads the client library at that path (the system's search when it has no '/')
     // and attaches. Throws ErroBanco (kErroConexao).
     Anexo(const std::string& biblioteca, const DadosConexao& dados);
-    // Detaches; when that fails the handle is only released.
+    // Rolls back what is open and detaches; when that fails the handle is only released.
     ~Anexo();
     Anexo(const Anexo&) = delete;
     Anexo& operator=(const Anexo&) = delete;
 
-    // Detaches, reporting a failure; the handle is gone either way.
+    // Commits what is open and detaches, reporting a failure; the handle is gone either
+    // way.
     void Desanexar();
+
+    // A step that reads rows and then changes them; ConcluirEtapa commits what its reads
+    // left open (nothing when a change followed them), AbandonarEtapa rolls it back.
+    void IniciarEtapa();
+    void ConcluirEtapa();
+    void AbandonarEtapa() noexcept;
 
     // All rows of a query. Integers (of scale 0) come as decimal text; CHAR keeps its
     // blanks; other types come as the server's text for them; NULL is nullopt.
     Resultado Consultar(std::string_view sql, const std::vector<Valor>& valores);
 
-    // The statements in one transaction; the number of rows each changed.
+    // The statements in one transaction, committed at once; the number of rows each
+    // changed.
     std::vector<std::uint64_t> Executar(const std::vector<Comando>& comandos);
 
+    // One statement, committed at once, when the number of rows it changed is not
+    // wanted: a single request to the server instead of three.
+    void ExecutarDireto(std::string_view sql, const std::vector<Valor>& valores);
+
 private:
+    Firebird::ITransaction* Iniciar(Firebird::ThrowStatusWrapper* st, bool escrita);
+    Firebird::ITransaction* ParaLer(Firebird::ThrowStatusWrapper* st);
+    Firebird::ITransaction* ParaAlterar(Firebird::ThrowStatusWrapper* st);
+
     Firebird::IMaster* master_ = nullptr;
     Firebird::IUtil* util_ = nullptr;
     Firebird::IProvider* provedor_ = nullptr;
     Firebird::IAttachment* anexo_ = nullptr;
+    Firebird::ITransaction* leitura_ = nullptr; // the reads' read-only transaction
+    Firebird::ITransaction* etapa_ = nullptr;   // a step's read-write one, until its change
+    bool emEtapa_ = false;
     unsigned dialeto_ = 3;
 };
 

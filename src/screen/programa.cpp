@@ -13,7 +13,7 @@ namespace tessela {
 
 void LimparCaixaPedidos(TSQLConnection& conexao, const CamposPedido& campos) {
     try {
-        conexao.Executar(kSqlLimparCaixaPedidos,
+        conexao.ExecutarDireto(kSqlLimparCaixaPedidos,
                          {campos.estacao, campos.pedidoInicial, campos.pedidoFinal});
     } catch (const std::exception&) {
         // Clearing the mark is a courtesy to the suite; leaving never fails on it.

@@ -52,22 +52,28 @@ std::string SelecionarEstacao(ContextoExecucao& c) {
     if (s.UsuarioSistema.empty())
         return {};
 
-    // The name is bound, never spliced: any character of it is only data.
+    // The name is bound, never spliced: any character of it is only data. The reading
+    // and the stamp share one transaction, which the stamp commits.
     const auto usuario = MaiusculasAZ(s.UsuarioSistema);
+    TEtapaDeAlteracao etapa(c.dm.SQLConnection2);
     estacoes.Fechar();
     estacoes.SQL = kSqlEstacoesDoUsuario;
     estacoes.Valores = {usuario};
     estacoes.Abrir();
 
     // The server's upper() and comparison are not ours (trailing blanks, accents).
+    const bool achada = MaiusculasAZ(estacoes.Texto("USUARIO")) == usuario;
     std::string resultado;
-    if (MaiusculasAZ(estacoes.Texto("USUARIO")) != usuario) {
-        c.tela.Mensagem(MensagemEstacaoNaoSelecionada(s.UsuarioSistema), TipoMensagem::Simples);
-    } else {
+    if (achada) {
         s.EstLocal = Cortar(estacoes.Texto("ESTACAO"), 2);
         resultado = estacoes.Texto("DATBASNAM");
         s.ImpressoraRelatorios = estacoes.Texto("CAMINHOSEQUENCIAL1");
         CarimbarEstacao(estacoes, c.Relogio());
+    }
+    etapa.Concluir(); // before any box, so no transaction waits on the user
+    if (!achada) {
+        c.tela.Mensagem(MensagemEstacaoNaoSelecionada(s.UsuarioSistema), TipoMensagem::Simples);
+    } else {
         c.dm.SQLConnection3.Desconectar();
         c.dm.SQLConnection3.DefinirParametro(
             "DataBase", LocalBancoDaEstacao(c.parametros.IPServidor, s.EstLocal,
