@@ -4,9 +4,9 @@
 // root of the share, and the Laudo and report files in the station's interface folder.
 // Code page 1252, CR LF after every line, no byte-order mark.
 
+#include "common/sessao.h"
 #include "common/tela.h"
 #include "settings/parametros.h"
-#include "common/sessao.h"
 
 #include <string>
 #include <string_view>

@@ -22,7 +22,14 @@ namespace tessela {
 // The wrapped lines of a cell text, at least one, none longer than largura (> 0).
 std::vector<std::string> QuebrarTexto(std::string_view texto, std::size_t largura);
 
+// The same lines as slices of texto, appended to linhas: nothing is copied.
+void QuebrarTextoEm(std::string_view texto, std::size_t largura,
+                    std::vector<std::string_view>& linhas);
+
 // The line padded with blanks and cut to exactly largura characters.
 std::string AjustarCelula(std::string_view linha, std::size_t largura);
+
+// AjustarCelula appended to destino.
+void AcrescentarCelula(std::string& destino, std::string_view linha, std::size_t largura);
 
 } // namespace tessela

@@ -4,10 +4,10 @@
 // emptied, the component and its tests read, the report composed, written and shown.
 
 #include "common/datas.h"
+#include "common/sessao.h"
 #include "common/tela.h"
 #include "database/dm.h"
 #include "settings/parametros.h"
-#include "common/sessao.h"
 
 namespace tessela {
 

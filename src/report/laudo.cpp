@@ -24,6 +24,36 @@ std::string LinhaValor(std::string_view rotulo, std::string valor) {
     return std::string(rotulo) + Completar(std::move(valor), kLarguraValorCabecalho) + " |";
 }
 
+constexpr std::string_view kColunasVazias = "|            |              |             |";
+
+// The wrapped cell texts of one test, reused from test to test.
+struct PartesDoBloco {
+    std::vector<std::string_view> nome, especificacao;
+};
+
+// The rows of one test, each built in place with the margin in front: one allocation
+// a line, so that a report of many tests costs the same per test as a short one.
+void AcrescentarBloco(std::vector<std::string>& linhas, std::string_view margem,
+                      const EnsaioLaudo& ensaio, PartesDoBloco& partes) {
+    partes.nome.clear();
+    partes.especificacao.clear();
+    QuebrarTextoEm(ensaio.ENSAIO, kLarguraEnsaio, partes.nome);
+    QuebrarTextoEm(ensaio.ESPECIFICACAO, kLarguraEspecificacao, partes.especificacao);
+    const auto linhaDe = [](const std::vector<std::string_view>& v, std::size_t i) {
+        return i < v.size() ? v[i] : std::string_view();
+    };
+    for (std::size_t i = 0; i < std::max(partes.nome.size(), partes.especificacao.size()); ++i) {
+        std::string& linha = linhas.emplace_back();
+        linha.reserve(margem.size() + kLarguraLaudo);
+        linha += margem;
+        linha += "| ";
+        AcrescentarCelula(linha, linhaDe(partes.nome, i), kLarguraEnsaio);
+        linha += " | ";
+        AcrescentarCelula(linha, linhaDe(partes.especificacao, i), kLarguraEspecificacao);
+        linha += kColunasVazias;
+    }
+}
+
 bool ProibidoEmNomeDeArquivo(unsigned char c) {
     return c < 0x20 ||
            std::string_view("/\\:*?\"<>|").find(static_cast<char>(c)) != std::string_view::npos;
@@ -57,16 +87,9 @@ std::vector<std::string> CabecalhoLaudo(const EntradaLaudo& e) {
 }
 
 std::vector<std::string> BlocoEnsaio(const EnsaioLaudo& ensaio) {
-    const auto nome = QuebrarTexto(ensaio.ENSAIO, kLarguraEnsaio);
-    const auto especificacao = QuebrarTexto(ensaio.ESPECIFICACAO, kLarguraEspecificacao);
-    const auto linhaDe = [](const std::vector<std::string>& v, std::size_t i) {
-        return i < v.size() ? std::string_view(v[i]) : std::string_view();
-    };
     std::vector<std::string> linhas;
-    for (std::size_t i = 0; i < std::max(nome.size(), especificacao.size()); ++i)
-        linhas.push_back("| " + AjustarCelula(linhaDe(nome, i), kLarguraEnsaio) + " | " +
-                         AjustarCelula(linhaDe(especificacao, i), kLarguraEspecificacao) +
-                         "|            |              |             |");
+    PartesDoBloco partes;
+    AcrescentarBloco(linhas, "", ensaio, partes);
     return linhas;
 }
 
@@ -80,16 +103,20 @@ std::vector<std::string> RodapeLaudo() {
 
 std::vector<std::string> ComporLaudo(const EntradaLaudo& e) {
     std::vector<std::string> linhas;
-    // The one path every line takes: no line of the report lacks the margin.
+    // Every test takes at least two lines: its row and the rule after it.
+    linhas.reserve(12 + 2 * e.Ensaios.size());
+    // The paths every line takes: no line of the report lacks the margin.
     const auto acrescentar = [&](const std::vector<std::string>& novas) {
         for (const auto& linha : novas)
             linhas.push_back(e.MargemLaudo + linha);
     };
+    const std::string separador = e.MargemLaudo + kLinhaColunas;
+    const std::string fim = e.MargemLaudo + std::string(kLarguraLaudo, '-');
     acrescentar(CabecalhoLaudo(e));
+    PartesDoBloco partes;
     for (std::size_t i = 0; i < e.Ensaios.size(); ++i) {
-        acrescentar(BlocoEnsaio(e.Ensaios[i]));
-        const bool ultimo = i + 1 == e.Ensaios.size();
-        acrescentar({ultimo ? std::string(kLarguraLaudo, '-') : std::string(kLinhaColunas)});
+        AcrescentarBloco(linhas, e.MargemLaudo, e.Ensaios[i], partes);
+        linhas.push_back(i + 1 == e.Ensaios.size() ? fim : separador);
     }
     acrescentar(RodapeLaudo());
     return linhas;
