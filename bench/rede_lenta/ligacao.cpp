@@ -134,8 +134,8 @@ void Ligacao::NoServidor(short ocorridos, Relogio::time_point agora, Registro& r
 
 // Reads what the source has; false when the connection failed.
 bool Ligacao::Ler(int origem, Sentido& s, Relogio::time_point agora) {
-    std::string bytes(kLeitura, '\0');
-    const ssize_t n = ::recv(origem, bytes.data(), bytes.size(), MSG_DONTWAIT);
+    char bytes[kLeitura];
+    const ssize_t n = ::recv(origem, bytes, sizeof bytes, MSG_DONTWAIT);
     if (n < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)
             return true;
@@ -147,10 +147,10 @@ bool Ligacao::Ler(int origem, Sentido& s, Relogio::time_point agora) {
         s.fila.push_back({agora, {}, true});
         return true;
     }
-    bytes.resize(static_cast<std::size_t>(n));
-    s.bytes += bytes.size();
-    s.naFila += bytes.size();
-    s.fila.push_back({agora, std::move(bytes), false});
+    const auto lidos = static_cast<std::size_t>(n);
+    s.bytes += lidos;
+    s.naFila += lidos;
+    s.fila.push_back({agora, std::string(bytes, lidos), false});
     return true;
 }
 

@@ -148,20 +148,26 @@ int Conectar(std::uint16_t porta) {
     return s;
 }
 
-// The peer: plays the server's side of each script in turn and keeps what it got.
+// The peer: plays the server's side of each script in turn and keeps what it got, or
+// what went wrong.
 void Par(int escuta, std::vector<std::vector<Passo>> roteiros, std::vector<std::string>& recebido) {
     for (const auto& roteiro : roteiros) {
         const int c = ::accept(escuta, nullptr, nullptr);
         std::string tudo;
-        for (const Passo& p : roteiro) {
-            tudo += LerExato(c, Total(p.envios));
-            for (const std::string& r : p.respostas) {
-                Enviar(c, r);
-                std::this_thread::sleep_for(10ms); // the proxy reads the pieces apart
+        try {
+            for (const Passo& p : roteiro) {
+                tudo += LerExato(c, Total(p.envios));
+                for (const std::string& r : p.respostas) {
+                    Enviar(c, r);
+                    std::this_thread::sleep_for(10ms); // the proxy reads the pieces apart
+                }
             }
+            if (!FimDaConexao(c))
+                tudo = "no end of connection after the script";
+        } catch (const std::exception& e) {
+            tudo = e.what();
         }
-        const bool fim = FimDaConexao(c);
-        recebido.push_back(fim ? tudo : "no end of connection after the script");
+        recebido.push_back(tudo);
         ::close(c);
     }
 }
@@ -169,25 +175,29 @@ void Par(int escuta, std::vector<std::vector<Passo>> roteiros, std::vector<std::
 // The client's side; returns, per step that has a reply, the time from its last send
 // to the whole reply.
 std::vector<Relogio::duration> Cliente(std::uint16_t porta, const std::vector<Passo>& roteiro) {
-    const int s = Conectar(porta);
     std::vector<Relogio::duration> tempos;
-    for (const Passo& p : roteiro) {
-        Relogio::time_point ultimo;
-        for (const std::string& e : p.envios) {
-            ultimo = Relogio::now(); // before: the proxy may read it before send returns
-            Enviar(s, e);
-            std::this_thread::sleep_for(10ms);
+    const int s = Conectar(porta);
+    try {
+        for (const Passo& p : roteiro) {
+            Relogio::time_point ultimo;
+            for (const std::string& e : p.envios) {
+                ultimo = Relogio::now(); // before: the proxy may read it before send returns
+                Enviar(s, e);
+                std::this_thread::sleep_for(10ms);
+            }
+            if (p.respostas.empty())
+                continue;
+            std::string esperado;
+            for (const std::string& r : p.respostas)
+                esperado += r;
+            EXPECT_EQ(LerExato(s, esperado.size()), esperado) << "reply bytes changed on the way";
+            tempos.push_back(Relogio::now() - ultimo);
         }
-        if (p.respostas.empty())
-            continue;
-        std::string esperado;
-        for (const std::string& r : p.respostas)
-            esperado += r;
-        EXPECT_EQ(LerExato(s, esperado.size()), esperado) << "reply bytes changed on the way";
-        tempos.push_back(Relogio::now() - ultimo);
+        ::shutdown(s, SHUT_WR);
+        EXPECT_TRUE(FimDaConexao(s));
+    } catch (const std::exception& e) {
+        ADD_FAILURE() << e.what();
     }
-    ::shutdown(s, SHUT_WR);
-    EXPECT_TRUE(FimDaConexao(s));
     ::close(s);
     return tempos;
 }
