@@ -20,6 +20,7 @@ ARGUMENTOS = ["000123", "L2301", "DISTRIBUIDORA CENTRAL", "12/2027", "maria"]
 # The stored local location's path as the client sends it, without the host.
 LOCAL = "C:\\MAGNOLIA\\DADOS\\MAGNOLIA.BD"
 OP_ATTACH = "19"
+LIMITE_S = 30  # a start that shows nothing in this time has hung
 
 
 def agora_ms(t0):
@@ -34,14 +35,9 @@ class Ambiente:
         share = os.environ["TESSELA_COMPARTILHAMENTO"]
         self.relatorio = os.path.join(share, "Interfac03", "Fichapes1.txt")
         self.trabalho = tempfile.mkdtemp(prefix="tessela-medir.")
-        r, w = os.pipe()
-        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x800x24",
-                                      "-nolisten", "tcp"], pass_fds=(w,), stderr=subprocess.DEVNULL)
-        os.close(w)
-        display = os.read(r, 16).decode().strip()
         # The clients read the machine's firebird.conf (port 3050), never the server's.
         self.env = {k: v for k, v in os.environ.items() if k not in ("FIREBIRD", "FIREBIRD_LOCK")}
-        self.env.update(DISPLAY=":" + display, QT_QPA_PLATFORM="xcb")
+        self.iniciar_x()
         self.ultima_tela_ns = 0  # of the last tessela run
         self.pasta = os.path.join(self.trabalho, "programa")
         os.makedirs(self.pasta)
@@ -53,9 +49,62 @@ class Ambiente:
                                   ("QUANTIDADE DE LINHAS POR PAGINA IMPRESSA OM....:", "66")]:
                 f.write((rotulo + " " + valor + "\r\n").encode())
 
+    def iniciar_x(self):
+        r, w = os.pipe()
+        with open(os.path.join(self.trabalho, "xvfb.log"), "a") as registro:
+            self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x800x24",
+                                          "-nolisten", "tcp"], pass_fds=(w,), stderr=registro)
+        os.close(w)
+        # Xvfb writes the number, then the line end: closing sooner would kill it.
+        lido = b""
+        while not lido.endswith(b"\n"):
+            parte = os.read(r, 16)
+            if not parte:
+                sys.exit("medir: Xvfb did not start: " + self.estado_x())
+            lido += parte
+        os.close(r)
+        display = lido.decode().strip()
+        self.env.update(DISPLAY=":" + display, QT_QPA_PLATFORM="xcb")
+
+    def reiniciar_x(self):
+        self.xvfb.kill()
+        self.xvfb.wait()
+        self.iniciar_x()
+
+    def estado_x(self):
+        if self.xvfb.poll() is not None:
+            estado = "ended with status %s" % self.xvfb.returncode
+        else:
+            with open("/proc/%d/status" % self.xvfb.pid) as f:
+                estado = next((l.split(None, 1)[1].strip() for l in f if l.startswith("State:")), "?")
+        with open(os.path.join(self.trabalho, "xvfb.log")) as f:
+            return estado + "; its last words: " + " | ".join(f.read().splitlines()[-3:])
+
     def fechar(self):
         self.xvfb.terminate()
         shutil.rmtree(self.trabalho, ignore_errors=True)
+
+
+def pilhas(p):
+    """The stacks of the program under /usr/bin/time p, when gdb is there: why it hangs."""
+    if not shutil.which("gdb"):
+        return "(no gdb for its stacks)"
+    try:
+        with open("/proc/%d/task/%d/children" % (p.pid, p.pid)) as f:
+            filho = f.read().split()[0]
+    except (OSError, IndexError):
+        return "(program gone)"
+    r = subprocess.run(["gdb", "-p", filho, "-batch", "-ex", "thread apply all bt 12"],
+                       capture_output=True, text=True, timeout=60)
+    ss = subprocess.run(["ss", "-xpn"], capture_output=True, text=True).stdout
+    meus = [l for l in ss.splitlines() if "pid=%s," % filho in l]
+    pares = []
+    for l in meus:
+        campos = l.split()
+        if len(campos) > 7:
+            pares += [m for m in ss.splitlines() if (" %s " % campos[7]) in m and m not in meus][:1]
+    return "\n".join(l for l in r.stdout.splitlines() if l.startswith(("#", "Thread"))) + \
+        "\nits sockets:\n" + "\n".join(meus) + "\npeers:\n" + "\n".join(pares)
 
 
 def matar(p):
@@ -101,7 +150,7 @@ def uma_vez_tessela(a):
     p = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", rss, os.path.join(a.pasta, "tessela")] + ARGUMENTOS,
                          env=a.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     arquivo = tela = id_janela = None
-    while agora_ms(t0) < 60000:
+    while agora_ms(t0) < LIMITE_S * 1000:
         if arquivo is None and completo(a.relatorio):
             arquivo = agora_ms(t0)
         if arquivo is not None:
@@ -114,8 +163,11 @@ def uma_vez_tessela(a):
             break
         time.sleep(0.002)
     if tela is None:
-        if p.poll() is not None:
-            sys.exit("medir: tessela ended without showing the report (status %s)" % p.returncode)
+        if p.poll() is not None and a.xvfb.poll() is None:
+            sys.exit("medir: tessela ended without showing the report (status %s; X server: %s)"
+                     % (p.returncode, a.estado_x()))
+        if p.poll() is None:
+            print("medir: tessela hangs, its stacks:\n" + pilhas(p), file=sys.stderr)
         matar(p)
         return None
     a.ultima_tela_ns = tela_ns
@@ -137,37 +189,45 @@ def uma_vez_tessela(a):
 
 
 def uma_vez_base(a):
-    """The time to the rows on the screen (ms), the start and that moment (ns)."""
+    """The time to the rows on the screen (ms), the start and that moment (ns); None when
+    the start hung and was stopped."""
     rss = os.path.join(a.trabalho, "rss-base")
-    t0 = time.monotonic_ns()
-    p = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", rss, a.base, "SERVIDOR", "maria", "000123"],
-                         env=a.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True,
-                         start_new_session=True)
-    limite = threading.Timer(60, matar, (p,))
-    limite.start()
-    linhas = tela_ns = None
-    for linha in p.stdout:
-        if linha.startswith("linhas"):
-            linhas = agora_ms(t0)
-            # Its own moment of the rows shown: what it does after (detaching) is not counted.
-            m = re.search(r"steady_clock (\d+) ns", linha)
-            tela_ns = int(m.group(1)) if m else time.monotonic_ns()
-    limite.cancel()
-    if p.wait() == -signal.SIGKILL:
-        return None
-    if p.returncode != 0 or linhas is None:
-        sys.exit("medir: linha_de_base failed")
+    with open(os.path.join(a.trabalho, "erros-base"), "w+") as erros:
+        t0 = time.monotonic_ns()
+        p = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", rss, a.base, "SERVIDOR", "maria", "000123"],
+                             env=a.env, stdout=subprocess.PIPE, stderr=erros, text=True, start_new_session=True)
+        def parar():
+            print("medir: linha_de_base hangs, its stacks:\n" + pilhas(p), file=sys.stderr)
+            matar(p)
+
+        limite = threading.Timer(LIMITE_S, parar)
+        limite.start()
+        linhas = tela_ns = None
+        for linha in p.stdout:
+            if linha.startswith("linhas"):
+                linhas = agora_ms(t0)
+                # Its own moment of the rows shown: what it does after (detaching) is not counted.
+                m = re.search(r"steady_clock (\d+) ns", linha)
+                tela_ns = int(m.group(1)) if m else time.monotonic_ns()
+        limite.cancel()
+        if p.wait() == -signal.SIGKILL or (p.returncode != 0 and a.xvfb.poll() is not None):
+            return None
+        if p.returncode != 0 or linhas is None:
+            erros.seek(0)
+            sys.exit("medir: linha_de_base failed (status %s): %s" % (p.returncode, erros.read()[-2000:]))
     return {"tela": linhas, "rss": pico(rss), "inicio_ns": t0, "tela_ns": tela_ns}
 
 
 def uma_vez(programa, a):
-    """One run of programa; a start that hangs (rarely, before any window, waiting on the X
-    server) is stopped after 60 s and run again."""
+    """One run of programa. A start that hangs (rarely: seen waiting for the X server to
+    answer its connection) is stopped after 30 s and run again on a new X server."""
     for _ in range(3):
         r = programa(a)
         if r is not None:
             return r
-        print("medir: %s hung before its window; run again" % programa.__name__, file=sys.stderr)
+        print("medir: %s hung before its window (X server: %s); run again on a new X server"
+              % (programa.__name__, a.estado_x()), file=sys.stderr)
+        a.reiniciar_x()
     sys.exit("medir: %s hung three times" % programa.__name__)
 
 
@@ -266,7 +326,7 @@ def medir_atraso(a, vezes, atraso, proxy, porta):
     return {"atraso": atraso, "tessela": t, "base": b, "ct": ct, "cb": cb}
 
 
-def linha_de_programa(nome, o, tempos, corridas):
+def linha_de_programa(nome, tempos, corridas):
     print("  %-13s %6.0f ms %-13s round trips central %s, local %s; attachments central %s, local %s; "
           "bytes to/from the central server %s/%s" % (
               nome, statistics.median(tempos), faixa(tempos), contagem(corridas, "central", "idas_e_voltas"),
@@ -286,8 +346,8 @@ def medir_rede(a, vezes):
         resultados.append(r)
         tt, tb = [x["tela"] for x in r["tessela"]], [x["tela"] for x in r["base"]]
         print("one-way delay %s ms on the central server's traffic:" % atraso)
-        linha_de_programa("tessela", r, tt, r["ct"])
-        linha_de_programa("linha_de_base", r, tb, r["cb"])
+        linha_de_programa("tessela", tt, r["ct"])
+        linha_de_programa("linha_de_base", tb, r["cb"])
         print("  ratio %.2f" % (statistics.median(tt) / statistics.median(tb)))
         sys.stdout.flush()
     print()
@@ -322,4 +382,5 @@ def main():
         print("whole measurement: %.0f s" % (time.time() - float(inicio)))
 
 
-main()
+if __name__ == "__main__":
+    main()
