@@ -3,6 +3,11 @@
 # own configuration, security database, aliases and lock folder under ROOT. It never
 # touches the machine's own Firebird service or its files under /etc.
 #
+# TESSELA_FIREBIRD_PORTA puts it on another port (RemoteServicePort in ROOT's own
+# firebird.conf), for a proxy to take 3050: clients that do not read ROOT's
+# firebird.conf (no FIREBIRD=ROOT) still go to 3050; this script's isql-fb does read
+# it and goes straight to the server.
+#
 #   firebird-servidor.sh start ROOT   (re)creates ROOT, starts the server, creates the
 #                                     databases from sql/ and returns once they exist
 #   firebird-servidor.sh stop ROOT    stops the server started in ROOT
@@ -12,7 +17,7 @@
 set -euo pipefail
 
 SENHA=tealcobra # SYSDBA's password, the one the program stores
-PORTA=3050      # the port of every "host:path" location
+PORTA=${TESSELA_FIREBIRD_PORTA:-3050} # 3050: the port of every "host:path" location
 SERVIDOR_BIN=/usr/sbin/firebird
 ISQL=/usr/bin/isql-fb
 SEGURANCA_SQL=/usr/share/firebird/3.0/security.sql
