@@ -102,14 +102,10 @@ void TSQLConnection::Conectar() {
     if (impl_->anexo)
         return;
     impl_->anexo = std::make_unique<firebird::Anexo>(biblioteca_, DadosDe(*this));
-    if (emEtapa_)
-        impl_->anexo->IniciarEtapa();
 }
 
 void TSQLConnection::IniciarEtapa() {
     emEtapa_ = true;
-    if (impl_->anexo)
-        impl_->anexo->IniciarEtapa();
 }
 
 void TSQLConnection::ConcluirEtapa() {
@@ -177,7 +173,7 @@ TSQLQuery::~TSQLQuery() {
 void TSQLQuery::Abrir() {
     if (ativo_)
         return;
-    firebird::Resultado r = conexao_.Impl().anexo->Consultar(SQL, Valores);
+    firebird::Resultado r = conexao_.Impl().anexo->Consultar(SQL, Valores, conexao_.emEtapa_);
     colunas_.clear();
     for (auto& c : r.colunas)
         colunas_.push_back({std::move(c.nome), std::move(c.campo), c.inteiro});

@@ -191,16 +191,16 @@ ITransaction* Anexo::Iniciar(ThrowStatusWrapper* st, bool escrita) {
                    : anexo_->startTransaction(st, sizeof kTpbLeitura, kTpbLeitura);
 }
 
-ITransaction* Anexo::ParaLer(ThrowStatusWrapper* st) {
-    ITransaction*& t = emEtapa_ ? etapa_ : leitura_;
+ITransaction* Anexo::ParaLer(ThrowStatusWrapper* st, bool emEtapa) {
+    ITransaction*& t = emEtapa ? etapa_ : leitura_;
     if (!t)
-        t = Iniciar(st, emEtapa_);
+        t = Iniciar(st, emEtapa);
     return t;
 }
 
 ITransaction* Anexo::ParaAlterar(ThrowStatusWrapper* st) {
     // The step's reads are committed with the change that follows them.
-    if (emEtapa_ && etapa_)
+    if (etapa_)
         return std::exchange(etapa_, nullptr);
     return Iniciar(st, true);
 }
@@ -234,12 +234,7 @@ void Anexo::Desanexar() {
         throw ErroBanco(kErroConexao, erro);
 }
 
-void Anexo::IniciarEtapa() {
-    emEtapa_ = true;
-}
-
 void Anexo::ConcluirEtapa() {
-    emEtapa_ = false;
     if (!etapa_)
         return;
     Status st(master_);
@@ -251,14 +246,13 @@ void Anexo::ConcluirEtapa() {
 }
 
 void Anexo::AbandonarEtapa() noexcept {
-    emEtapa_ = false;
     Desfazer(master_, etapa_);
 }
 
-Resultado Anexo::Consultar(std::string_view sql, const std::vector<Valor>& valores) {
+Resultado Anexo::Consultar(std::string_view sql, const std::vector<Valor>& valores, bool emEtapa) {
     Status st(master_);
     try {
-        ITransaction* transacao = ParaLer(st());
+        ITransaction* transacao = ParaLer(st(), emEtapa);
         Declaracao declaracao(
             master_, anexo_->prepare(st(), transacao, static_cast<unsigned>(sql.size()), sql.data(),
                                      dialeto_, IStatement::PREPARE_PREFETCH_METADATA));

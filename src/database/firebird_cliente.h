@@ -63,8 +63,8 @@ struct Comando {
 // each read after the first saves the start and the commit of a transaction of its own,
 // two round trips to the server, and holding it costs the server nothing (see
 // kTpbLeitura). A change runs in a read-write read-committed transaction committed
-// before it returns. Within a step (IniciarEtapa), reads run in a read-write transaction
-// that the step's change then commits with it.
+// before it returns. The reads of a step (emEtapa) run in a read-write transaction that
+// the step's change then commits with it.
 class Anexo {
 public:
     // Loads the client library at that path (the system's search when it has no '/')
@@ -79,15 +79,15 @@ public:
     // way.
     void Desanexar();
 
-    // A step that reads rows and then changes them; ConcluirEtapa commits what its reads
-    // left open (nothing when a change followed them), AbandonarEtapa rolls it back.
-    void IniciarEtapa();
+    // The end of a step that reads rows and then changes them: ConcluirEtapa commits what
+    // its reads left open (nothing when a change followed them), AbandonarEtapa rolls it
+    // back.
     void ConcluirEtapa();
     void AbandonarEtapa() noexcept;
 
     // All rows of a query. Integers (of scale 0) come as decimal text; CHAR keeps its
     // blanks; other types come as the server's text for them; NULL is nullopt.
-    Resultado Consultar(std::string_view sql, const std::vector<Valor>& valores);
+    Resultado Consultar(std::string_view sql, const std::vector<Valor>& valores, bool emEtapa);
 
     // The statements in one transaction, committed at once; the number of rows each
     // changed.
@@ -99,7 +99,7 @@ public:
 
 private:
     Firebird::ITransaction* Iniciar(Firebird::ThrowStatusWrapper* st, bool escrita);
-    Firebird::ITransaction* ParaLer(Firebird::ThrowStatusWrapper* st);
+    Firebird::ITransaction* ParaLer(Firebird::ThrowStatusWrapper* st, bool emEtapa);
     Firebird::ITransaction* ParaAlterar(Firebird::ThrowStatusWrapper* st);
 
     Firebird::IMaster* master_ = nullptr;
@@ -108,7 +108,6 @@ private:
     Firebird::IAttachment* anexo_ = nullptr;
     Firebird::ITransaction* leitura_ = nullptr; // the reads' read-only transaction
     Firebird::ITransaction* etapa_ = nullptr;   // a step's read-write one, until its change
-    bool emEtapa_ = false;
     unsigned dialeto_ = 3;
 };
 
