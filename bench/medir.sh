@@ -29,7 +29,7 @@ build=$(realpath "${1:-$fontes/build}")
 vezes=${2:-10}
 tessela=$build/src/startup/tessela
 base=$build/bench/linha_de_base
-proxy=$build/bench/rede_lenta
+proxy=$build/bench/rede_lenta/rede_lenta
 necessarios=("$tessela" "$base")
 [ -n "$rede" ] && necessarios+=("$proxy")
 for f in "${necessarios[@]}"; do

@@ -70,6 +70,8 @@ public:
     void Entregar(Relogio::time_point agora, Registro& registro);
     // When the next queued byte falls due, if one waits on time alone.
     std::optional<Relogio::time_point> ProximoPrazo() const;
+    // A connection of the central server's (known from its op_connect).
+    bool Central() const { return classe_ == Classe::Central; }
     bool Terminada() const;
     // The connection's summary line; the sockets close with the object.
     void Resumir(Relogio::time_point agora, Registro& registro, const std::string& motivo) const;

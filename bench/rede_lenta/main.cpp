@@ -6,11 +6,15 @@
 // encryption stays what client and server agree.
 //
 //   rede_lenta --destino HOST:PORT --registro FILE [--escuta HOST:PORT]
-//              [--atraso-ms D] [--local PATH]...
+//              [--atraso-ms D] [--local PATH]... [--mudo]
 //
 // --escuta defaults to 127.0.0.1:3050; port 0 takes a free one. Once listening it
 // prints "escutando HOST:PORT". SIGTERM or SIGINT end it, after a summary line of
-// each open connection. The event log (see Registro) holds, per connection: the
+// each open connection. A link that goes silent, as a VPN that drops or a cable pulled
+// on the far side: with --mudo from the start, or from SIGUSR1 on, the central
+// server's connections are still accepted and read but nothing more is forwarded
+// either way, and nothing is closed or reset ("mudo" in the event log); SIGUSR2 lets
+// what waited through again ("fala"). The event log (see Registro) holds, per connection: the
 // class and delay, each send of the client ("envio BYTES"), each reply write to it
 // ("resposta BYTES"), each round trip ("ida_e_volta N") and a summary ("fim ...").
 //
@@ -48,6 +52,7 @@ struct Opcoes {
     std::string destino;
     std::string registro;
     Regras regras;
+    bool mudo = false;
 };
 
 [[noreturn]] void ErroDoSistema(const std::string& oque) {
@@ -68,6 +73,10 @@ Opcoes LerOpcoes(int argc, char** argv) {
     Opcoes o;
     for (int i = 1; i < argc; ++i) {
         const std::string nome = argv[i];
+        if (nome == "--mudo") {
+            o.mudo = true;
+            continue;
+        }
         if (i + 1 >= argc)
             throw std::runtime_error(nome + " wants a value");
         const std::string valor = argv[++i];
@@ -86,7 +95,8 @@ Opcoes LerOpcoes(int argc, char** argv) {
     }
     if (o.destino.empty() || o.registro.empty())
         throw std::runtime_error("usage: rede_lenta --destino HOST:PORT --registro FILE "
-                                 "[--escuta HOST:PORT] [--atraso-ms D] [--local PATH]...");
+                                 "[--escuta HOST:PORT] [--atraso-ms D] [--local PATH]... "
+                                 "[--mudo]");
     return o;
 }
 
@@ -133,12 +143,15 @@ Descritor Conectar(const sockaddr_in& endereco, bool& pronto) {
     return s;
 }
 
-// SIGTERM and SIGINT as readable events of the loop.
-Descritor SinaisDeTermino() {
+// SIGTERM and SIGINT (the end), SIGUSR1 and SIGUSR2 (the link goes silent, and comes
+// back) as readable events of the loop.
+Descritor SinaisDoProxy() {
     sigset_t sinais;
     sigemptyset(&sinais);
     sigaddset(&sinais, SIGTERM);
     sigaddset(&sinais, SIGINT);
+    sigaddset(&sinais, SIGUSR1);
+    sigaddset(&sinais, SIGUSR2);
     if (sigprocmask(SIG_BLOCK, &sinais, nullptr) != 0)
         ErroDoSistema("sigprocmask");
     Descritor s(::signalfd(-1, &sinais, SFD_CLOEXEC | SFD_NONBLOCK));
@@ -150,8 +163,8 @@ Descritor SinaisDeTermino() {
 class Proxy {
 public:
     explicit Proxy(const Opcoes& o)
-        : regras_(o.regras), destino_(Endereco(o.destino)), registro_(o.registro),
-          sinais_(SinaisDeTermino()), escuta_(Escutar(Endereco(o.escuta))) {}
+        : regras_(o.regras), mudo_(o.mudo), destino_(Endereco(o.destino)), registro_(o.registro),
+          sinais_(SinaisDoProxy()), escuta_(Escutar(Endereco(o.escuta))) {}
 
     void Executar();
 
@@ -159,8 +172,12 @@ private:
     void Aceitar(Relogio::time_point agora);
     void EntregarTudo(Relogio::time_point agora);
     timespec* Espera(timespec& ts) const;
+    // True when the signal read ends the proxy.
+    bool LerSinal(Relogio::time_point agora);
+    bool Retida(const Ligacao& l) const { return mudo_ && l.Central(); }
 
     Regras regras_;
+    bool mudo_ = false;
     sockaddr_in destino_;
     Registro registro_;
     Descritor sinais_;
@@ -179,7 +196,8 @@ void Proxy::Executar() {
         Relogio::now(), 0,
         "inicio atraso_us=" +
             std::to_string(
-                std::chrono::duration_cast<std::chrono::microseconds>(regras_.atraso).count()));
+                std::chrono::duration_cast<std::chrono::microseconds>(regras_.atraso).count()) +
+            (mudo_ ? " mudo" : ""));
     registro_.Descarregar();
     std::printf("escutando %s:%u\n", host, ntohs(e.sin_port));
     std::fflush(stdout);
@@ -201,7 +219,7 @@ void Proxy::Executar() {
             ErroDoSistema("poll");
         }
         const Relogio::time_point agora = Relogio::now();
-        if (fds[0].revents) {
+        if (fds[0].revents && LerSinal(agora)) {
             for (const Ligacao& l : ligacoes_)
                 l.Resumir(agora, registro_, "aberta");
             registro_.Descarregar();
@@ -214,6 +232,17 @@ void Proxy::Executar() {
         if (fds[1].revents & POLLIN)
             Aceitar(agora);
     }
+}
+
+bool Proxy::LerSinal(Relogio::time_point agora) {
+    signalfd_siginfo info{};
+    if (::read(sinais_.Fd(), &info, sizeof info) != static_cast<ssize_t>(sizeof info))
+        return false;
+    if (info.ssi_signo != SIGUSR1 && info.ssi_signo != SIGUSR2)
+        return true;
+    mudo_ = info.ssi_signo == SIGUSR1;
+    registro_.Escrever(agora, 0, mudo_ ? "mudo" : "fala");
+    return false;
 }
 
 void Proxy::Aceitar(Relogio::time_point agora) {
@@ -236,7 +265,8 @@ void Proxy::Aceitar(Relogio::time_point agora) {
 
 void Proxy::EntregarTudo(Relogio::time_point agora) {
     for (auto l = ligacoes_.begin(); l != ligacoes_.end();) {
-        l->Entregar(agora, registro_);
+        if (!Retida(*l))
+            l->Entregar(agora, registro_);
         if (l->Terminada()) {
             l->Resumir(agora, registro_, "fechada");
             l = ligacoes_.erase(l);
@@ -250,7 +280,7 @@ void Proxy::EntregarTudo(Relogio::time_point agora) {
 timespec* Proxy::Espera(timespec& ts) const {
     std::optional<Relogio::time_point> prazo;
     for (const Ligacao& l : ligacoes_)
-        if (const auto p = l.ProximoPrazo(); p && (!prazo || *p < *prazo))
+        if (const auto p = l.ProximoPrazo(); p && !Retida(l) && (!prazo || *p < *prazo))
             prazo = p;
     if (!prazo)
         return nullptr;

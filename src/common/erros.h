@@ -29,4 +29,11 @@ public:
     explicit ErroEntradaSaida(const std::string& texto) : Erro("ErroEntradaSaida", texto) {}
 };
 
+// A call cut short because the run is ending (Interrupcao): not a failure to report,
+// only the way back to where the run ends.
+class ErroInterrompido : public Erro {
+public:
+    explicit ErroInterrompido(const std::string& texto) : Erro("ErroInterrompido", texto) {}
+};
+
 } // namespace tessela

@@ -101,7 +101,7 @@ void TSQLConnection::DefinirBibliotecaCliente(std::string caminho) {
 void TSQLConnection::Conectar() {
     if (impl_->anexo)
         return;
-    impl_->anexo = std::make_unique<firebird::Anexo>(biblioteca_, DadosDe(*this));
+    impl_->anexo = std::make_unique<firebird::Anexo>(biblioteca_, DadosDe(*this), interrupcao_);
 }
 
 void TSQLConnection::IniciarEtapa() {

@@ -5,6 +5,7 @@
 // fetch all their rows when opened.
 
 #include "common/erros.h"
+#include "common/interrupcao.h"
 
 #include <cstdint>
 #include <memory>
@@ -54,6 +55,10 @@ public:
     void DefinirBibliotecaCliente(std::string caminho);
     const std::string& BibliotecaCliente() const { return biblioteca_; }
 
+    // The run's end, which cuts every call of this connection short (ErroInterrompido);
+    // none by default.
+    void DefinirInterrupcao(Interrupcao* interrupcao) { interrupcao_ = interrupcao; }
+
     void Conectar();    // no-op when connected
     void Desconectar(); // no-op when not connected; closes nothing the datasets hold
     bool Conectado() const;
@@ -87,6 +92,7 @@ private:
     std::string biblioteca_ = "libfbclient.so.2";
     int datasetsAbertos_ = 0;
     bool emEtapa_ = false;
+    Interrupcao* interrupcao_ = nullptr;
     std::unique_ptr<Implementacao> impl_;
 };
 

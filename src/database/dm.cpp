@@ -66,7 +66,7 @@ std::string BibliotecaNaPasta(std::string_view pasta) {
     return caminho + kBibliotecaCliente;
 }
 
-TDM::TDM()
+TDM::TDM(Interrupcao* interrupcao)
     : SQLConnection1("Magnolia", ParametrosArmazenados(kLocalInterface, "")),
       SQLConnection2("MagnDados", ParametrosArmazenados(kLocalDados, "win1252")),
       SQLConnection3("MagnDados", ParametrosArmazenados(kLocalDados, "win1252")),
@@ -74,6 +74,8 @@ TDM::TDM()
       Config(SQLConnection2, "CONFIG", ModoAtualizacao::TodasColunas),
       Ensaios(SQLConnection2, "ENSAIOS", ModoAtualizacao::TodasColunas), SQLQuery1(SQLConnection2),
       SQLQuery2(SQLConnection1) {
+    for (TSQLConnection* c : {&SQLConnection1, &SQLConnection2, &SQLConnection3})
+        c->DefinirInterrupcao(interrupcao);
     Estacoes.SQL = kSqlEstacoes;
     Config.SQL = kSqlConfig;
     // The stored query, for a sample code; the report sets its own code.

@@ -45,8 +45,9 @@ inline constexpr const char* kBibliotecaCliente = "libfbclient.so.2";
 
 class TDM {
 public:
-    // The stored connections and datasets; nothing is connected yet.
-    TDM();
+    // The stored connections and datasets; nothing is connected yet. An end of the run
+    // asked for through interrupcao cuts their calls short.
+    explicit TDM(Interrupcao* interrupcao = nullptr);
 
     TSQLConnection SQLConnection1; // Magnolia: interface database
     TSQLConnection SQLConnection2; // MagnDados: main database

@@ -1,5 +1,6 @@
 #include "database/firebird_cliente.h"
 
+#include "database/firebird_interrupcao.h"
 #include "database/firebird_mensagens.h"
 
 #include <cstring>
@@ -43,12 +44,6 @@ IMaster* CarregarMaster(const std::string& biblioteca) {
                         biblioteca +
                             " is not a Firebird client library (no fb_get_master_interface)");
     return master;
-}
-
-std::string TextoDoErro(IUtil* util, IStatus* status) {
-    char texto[4096] = {};
-    util->formatStatus(texto, sizeof texto, status);
-    return std::string(texto, strnlen(texto, sizeof texto));
 }
 
 // Read committed, waiting on locks. Reads use a read-only transaction: Firebird
@@ -146,34 +141,40 @@ private:
 
 } // namespace
 
-Anexo::Anexo(const std::string& biblioteca, const DadosConexao& dados)
+Anexo::Anexo(const std::string& biblioteca, const DadosConexao& dados, Interrupcao* interrupcao)
     : master_(CarregarMaster(biblioteca)), util_(master_->getUtilInterface()),
-      dialeto_(static_cast<unsigned>(dados.dialeto)) {
+      dialeto_(static_cast<unsigned>(dados.dialeto)), interrupcao_(interrupcao) {
+    std::vector<unsigned char> dpb;
     Status st(master_);
     try {
-        IXpbBuilder* dpb = util_->getXpbBuilder(st(), IXpbBuilder::DPB, nullptr, 0);
+        IXpbBuilder* construtor = util_->getXpbBuilder(st(), IXpbBuilder::DPB, nullptr, 0);
         struct Descartar {
             IXpbBuilder* p;
             ~Descartar() { p->dispose(); }
-        } descartar{dpb};
-        dpb->insertString(st(), isc_dpb_user_name, dados.usuario.c_str());
-        dpb->insertString(st(), isc_dpb_password, dados.senha.c_str());
+        } descartar{construtor};
+        construtor->insertString(st(), isc_dpb_user_name, dados.usuario.c_str());
+        construtor->insertString(st(), isc_dpb_password, dados.senha.c_str());
         if (!dados.papel.empty())
-            dpb->insertString(st(), isc_dpb_sql_role_name, dados.papel.c_str());
-        dpb->insertInt(st(), isc_dpb_sql_dialect, dados.dialeto);
+            construtor->insertString(st(), isc_dpb_sql_role_name, dados.papel.c_str());
+        construtor->insertInt(st(), isc_dpb_sql_dialect, dados.dialeto);
         if (!dados.conjuntoCaracteres.empty())
-            dpb->insertString(st(), isc_dpb_lc_ctype, dados.conjuntoCaracteres.c_str());
-        provedor_ = master_->getDispatcher();
-        anexo_ = provedor_->attachDatabase(st(), dados.local.c_str(), dpb->getBufferLength(st()),
-                                           dpb->getBuffer(st()));
+            construtor->insertString(st(), isc_dpb_lc_ctype, dados.conjuntoCaracteres.c_str());
+        const unsigned char* bytes = construtor->getBuffer(st());
+        dpb.assign(bytes, bytes + construtor->getBufferLength(st()));
     } catch (const FbException& e) {
-        if (provedor_)
-            provedor_->release();
         throw ErroBanco(kErroConexao, TextoDoErro(util_, e.getStatus()));
+    }
+    provedor_ = master_->getDispatcher();
+    try {
+        anexo_ = Anexar(interrupcao_, master_, provedor_, dados.local, std::move(dpb));
+    } catch (...) {
+        provedor_->release();
+        throw;
     }
 }
 
 Anexo::~Anexo() {
+    ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
     Desfazer(master_, etapa_);
     Desfazer(master_, leitura_);
     if (anexo_) {
@@ -208,8 +209,9 @@ ITransaction* Anexo::ParaAlterar(ThrowStatusWrapper* st) {
 void Anexo::Desanexar() {
     if (!anexo_)
         return;
-    Status st(master_);
     std::string erro;
+    ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
+    Status st(master_);
     // Detaching needs every transaction ended; what they read is all they hold.
     for (ITransaction** t : {&etapa_, &leitura_}) {
         try {
@@ -230,6 +232,8 @@ void Anexo::Desanexar() {
     anexo_ = nullptr;
     provedor_->release();
     provedor_ = nullptr;
+    if (chamada.Cortada())
+        FalharInterrompida();
     if (!erro.empty())
         throw ErroBanco(kErroConexao, erro);
 }
@@ -237,19 +241,24 @@ void Anexo::Desanexar() {
 void Anexo::ConcluirEtapa() {
     if (!etapa_)
         return;
+    ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
     Status st(master_);
     try {
         Confirmar(etapa_, st());
     } catch (const FbException& e) {
-        throw ErroBanco(kErroSQL, TextoDoErro(util_, e.getStatus()));
+        chamada.Falhar(util_, e.getStatus(), kErroSQL);
     }
 }
 
 void Anexo::AbandonarEtapa() noexcept {
+    if (!etapa_)
+        return;
+    ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
     Desfazer(master_, etapa_);
 }
 
 Resultado Anexo::Consultar(std::string_view sql, const std::vector<Valor>& valores, bool emEtapa) {
+    ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
     Status st(master_);
     try {
         ITransaction* transacao = ParaLer(st(), emEtapa);
@@ -271,11 +280,12 @@ Resultado Anexo::Consultar(std::string_view sql, const std::vector<Valor>& valor
         r.colunas = std::move(saida.colunas);
         return r;
     } catch (const FbException& e) {
-        throw ErroBanco(kErroSQL, TextoDoErro(util_, e.getStatus()));
+        chamada.Falhar(util_, e.getStatus(), kErroSQL);
     }
 }
 
 std::vector<std::uint64_t> Anexo::Executar(const std::vector<Comando>& comandos) {
+    ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
     Status st(master_);
     try {
         Transacao transacao(master_, ParaAlterar(st()));
@@ -303,11 +313,12 @@ std::vector<std::uint64_t> Anexo::Executar(const std::vector<Comando>& comandos)
         transacao.Confirmar(st());
         return contagens;
     } catch (const FbException& e) {
-        throw ErroBanco(kErroSQL, TextoDoErro(util_, e.getStatus()));
+        chamada.Falhar(util_, e.getStatus(), kErroSQL);
     }
 }
 
 void Anexo::ExecutarDireto(std::string_view sql, const std::vector<Valor>& valores) {
+    ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
     Status st(master_);
     try {
         Transacao transacao(master_, ParaAlterar(st()));
@@ -317,7 +328,7 @@ void Anexo::ExecutarDireto(std::string_view sql, const std::vector<Valor>& valor
                         dialeto_, entrada.meta.get(), entrada.Buffer(), nullptr, nullptr);
         transacao.Confirmar(st());
     } catch (const FbException& e) {
-        throw ErroBanco(kErroSQL, TextoDoErro(util_, e.getStatus()));
+        chamada.Falhar(util_, e.getStatus(), kErroSQL);
     }
 }
 

@@ -3,6 +3,7 @@
 // The Firebird client library, loaded at run time and used through its object API.
 // Internal to the database layer: the rest of the program sees conexao.h only.
 
+#include "common/interrupcao.h"
 #include "database/conexao.h"
 
 #include <cstdint>
@@ -68,8 +69,10 @@ struct Comando {
 class Anexo {
 public:
     // Loads the client library at that path (the system's search when it has no '/')
-    // and attaches. Throws ErroBanco (kErroConexao).
-    Anexo(const std::string& biblioteca, const DadosConexao& dados);
+    // and attaches. Throws ErroBanco (kErroConexao). Every call to the server, the
+    // attach included, is cut short by an end of the run asked for through interrupcao
+    // (none: nothing is cut) and then throws ErroInterrompido.
+    Anexo(const std::string& biblioteca, const DadosConexao& dados, Interrupcao* interrupcao);
     // Rolls back what is open and detaches; when that fails the handle is only released.
     ~Anexo();
     Anexo(const Anexo&) = delete;
@@ -109,6 +112,7 @@ private:
     Firebird::ITransaction* leitura_ = nullptr; // the reads' read-only transaction
     Firebird::ITransaction* etapa_ = nullptr;   // a step's read-write one, until its change
     unsigned dialeto_ = 3;
+    Interrupcao* interrupcao_ = nullptr;
 };
 
 } // namespace tessela::firebird

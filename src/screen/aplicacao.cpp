@@ -1,9 +1,9 @@
 #include "screen/aplicacao.h"
 
 #include "common/erros.h"
+#include "common/interrupcao.h"
 #include "common/registro.h"
 #include "common/texto.h"
-#include "screen/encerramento.h"
 #include "screen/mensagens.h"
 
 #include <cxxabi.h>
@@ -63,13 +63,15 @@ void TApplication::TratarErro(const std::string& classe, const std::string& text
         // The box below still tells the user; the lost log line goes to stderr.
         std::cerr << "tessela: " << Cp1252ParaUtf8(e.what()) << '\n';
     }
-    if (!encerramento_ || encerramento_->Sinal() == 0)
+    if (!interrupcao_ || interrupcao_->SinalPedido() == 0)
         MostrarErro(texto);
 }
 
 void TApplication::TratarExcecao(std::exception_ptr excecao) {
     try {
         std::rethrow_exception(excecao);
+    } catch (const ErroInterrompido&) {
+        // The run is ending: the step stopped where it was, which is all there is.
     } catch (const std::exception& e) {
         TratarErro(ClasseDaExcecao(e), e.what());
     } catch (...) {

@@ -13,7 +13,7 @@
 
 namespace tessela {
 
-class Encerramento;
+class Interrupcao;
 
 // The kind of an exception: Classe() of the program's errors, else the type's name.
 std::string ClasseDaExcecao(const std::exception& e);
@@ -39,8 +39,9 @@ public:
     // Shows an error's text; by default a modal error box.
     std::function<void(const std::string& texto)> MostrarErro;
 
-    // While the run is ending (a signal read there) errors are logged, not shown.
-    void DefinirEncerramento(Encerramento* encerramento) { encerramento_ = encerramento; }
+    // While the run is ending (the end asked for there) errors are logged, not shown;
+    // a call cut short by that end (ErroInterrompido) is no error at all.
+    void DefinirInterrupcao(const Interrupcao* interrupcao) { interrupcao_ = interrupcao; }
 
     // The general handler: shows the text, logs it with its kind and the time.
     void TratarErro(const std::string& classe, const std::string& texto);
@@ -50,7 +51,7 @@ public:
 
 private:
     std::string pastaPrograma_;
-    Encerramento* encerramento_ = nullptr;
+    const Interrupcao* interrupcao_ = nullptr;
 };
 
 } // namespace tessela

@@ -1,7 +1,7 @@
 #include "screen/formom.h"
 
+#include "common/interrupcao.h"
 #include "screen/cores.h"
-#include "screen/encerramento.h"
 #include "screen/mensagens.h"
 #include "screen/texto_qt.h"
 
@@ -325,13 +325,13 @@ void TFormOM::FecharJanela() {
 }
 
 bool TFormOM::Encerrando() {
-    return fechada_ || (encerramento_ && encerramento_->Sinal() != 0);
+    return fechada_ || (interrupcao_ && interrupcao_->SinalPedido() != 0);
 }
 
 bool TFormOM::Esperar(std::chrono::milliseconds tempo) {
-    if (!encerramento_)
+    if (!interrupcao_)
         return Tela::Esperar(tempo);
-    return encerramento_->Esperar(tempo) || fechada_;
+    return interrupcao_->EsperarPedido(tempo) || fechada_;
 }
 
 // --- events ---

@@ -17,7 +17,7 @@
 
 namespace tessela {
 
-class Encerramento;
+class Interrupcao;
 
 // The three edits read when the window closes.
 struct CamposPedido {
@@ -70,7 +70,7 @@ public:
     bool Esperar(std::chrono::milliseconds tempo) override;
 
     // Where an end asked for from outside is read; none by default.
-    void DefinirEncerramento(Encerramento* encerramento) { encerramento_ = encerramento; }
+    void DefinirInterrupcao(const Interrupcao* interrupcao) { interrupcao_ = interrupcao; }
 
     // Controls, owned by the window.
     QFrame* PainelFichaPro;
@@ -112,7 +112,7 @@ private:
     bool inicioAgendado_ = false;
     bool relatorioPreenche_ = false; // PainelImprime fills the window once shown
     bool fechada_ = false;
-    Encerramento* encerramento_ = nullptr;
+    const Interrupcao* interrupcao_ = nullptr;
 };
 
 } // namespace tessela

@@ -34,21 +34,23 @@ void EncerrarJanelas(QWidget& janela) {
 }
 
 int ExecutarTessela(TApplication& app, const Argumentos& argumentos,
-                    const std::string& pastaExecutavel, Encerramento& encerramento) {
+                    const std::string& pastaExecutavel, Interrupcao& interrupcao) {
     TParametros parametros;
     TSessao sessao;
     TFormOM janela(parametros);
     app.DefinirPastaPrograma(pastaExecutavel);
 
-    // From here on, also while a box is open and before the loop runs.
-    janela.DefinirEncerramento(&encerramento);
-    app.DefinirEncerramento(&encerramento);
-    encerramento.AoPedido = [&janela](int) { EncerrarJanelas(janela); };
-    QSocketNotifier sinais(encerramento.Descritor(), QSocketNotifier::Read);
-    QObject::connect(&sinais, &QSocketNotifier::activated, &janela,
-                     [&encerramento] { encerramento.Sinal(); });
+    // From here on, also while a box is open and before the loop runs. The windows are
+    // closed from this loop alone, and only while they exist.
+    janela.DefinirInterrupcao(&interrupcao);
+    app.DefinirInterrupcao(&interrupcao);
+    QSocketNotifier pedido(interrupcao.Descritor(), QSocketNotifier::Read);
+    QObject::connect(&pedido, &QSocketNotifier::activated, &janela, [&pedido, &janela] {
+        pedido.setEnabled(false); // it stays readable for good
+        EncerrarJanelas(janela);
+    });
 
-    TDM dm;
+    TDM dm(&interrupcao);
     try {
         dm.Carregar();
     } catch (...) {

@@ -2,11 +2,11 @@
 
 // The run of the program: main window, data module, event loop.
 
+#include "common/interrupcao.h"
+#include "common/sessao.h"
 #include "database/conexao.h"
 #include "screen/aplicacao.h"
-#include "screen/encerramento.h"
 #include "screen/formom.h"
-#include "common/sessao.h"
 
 #include <string>
 
@@ -25,12 +25,13 @@ void LimparCaixaPedidos(TSQLConnection& conexao, const CamposPedido& campos);
 void EncerrarJanelas(QWidget& janela);
 
 // Creates FormOM, loads and creates the data module, shows the window and runs the
-// event loop; the start-up sequence runs at the window's first activation. A signal
-// read by encerramento ends the run as closing the window does. Returns the exit
+// event loop; the start-up sequence runs at the window's first activation. An end
+// asked for through interrupcao cuts the call in progress short and ends the run as
+// closing the window does. Returns the exit
 // status: 0 after the window closed; 1 when MAGNOLIA.INI is missing (its message
 // shown, the window never shown) or the stored local databases cannot be connected
 // (the error shown and logged).
 int ExecutarTessela(TApplication& app, const Argumentos& argumentos,
-                    const std::string& pastaExecutavel, Encerramento& encerramento);
+                    const std::string& pastaExecutavel, Interrupcao& interrupcao);
 
 } // namespace tessela

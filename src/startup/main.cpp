@@ -2,11 +2,12 @@
 
 #include "common/programa.h"
 #include "common/texto.h"
+#include "common/interrupcao.h"
 #include "screen/aplicacao.h"
-#include "screen/encerramento.h"
 #include "screen/falhas.h"
 #include "screen/inicio.h"
 #include "screen/programa.h"
+#include "startup/encerramento.h"
 
 #include <clocale>
 #include <cstdlib>
@@ -30,15 +31,17 @@ int main(int argc, char** argv) {
     int status = 0;
     int sinal = 0;
     try {
-        tessela::Encerramento encerramento;
+        tessela::Interrupcao interrupcao;
+        tessela::Encerramento encerramento(interrupcao);
         {
             int argcQt = 1; // Qt's own options (-style, -platform, ...) are not taken
             tessela::TApplication app(argcQt, argv);
             const std::string pasta = tessela::PastaDoExecutavel();
             tessela::InstalarRelatorioDeFalhas(pasta + "LOG/");
-            status = tessela::ExecutarTessela(app, argumentos, pasta, encerramento);
+            status = tessela::ExecutarTessela(app, argumentos, pasta, interrupcao);
         }
-        sinal = encerramento.Sinal();
+        encerramento.Parar();
+        sinal = interrupcao.SinalPedido();
     } catch (const std::exception& e) {
         std::cerr << "tessela: " << tessela::Cp1252ParaUtf8(e.what()) << '\n';
         return 1;

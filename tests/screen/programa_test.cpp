@@ -90,8 +90,8 @@ int Executar(const std::string& pasta, const Argumentos& argumentos, Observacao&
         QApplication::exit(99);
     });
     limite.start(90000);
-    Encerramento encerramento;
-    return ExecutarTessela(App(), argumentos, pasta, encerramento);
+    Interrupcao interrupcao;
+    return ExecutarTessela(App(), argumentos, pasta, interrupcao);
 }
 
 const Argumentos kExemplo{"000123", "L2301", "DISTRIBUIDORA CENTRAL", "12/2027", "maria"};

@@ -1,0 +1,164 @@
+#include "common/interrupcao.h"
+
+#include "common/erros.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+#include <poll.h>
+#include <string>
+#include <sys/eventfd.h>
+#include <unistd.h>
+#include <utility>
+
+namespace tessela {
+
+Interrupcao::Interrupcao() {
+    descritor_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (descritor_ < 0)
+        throw ErroEntradaSaida(std::string("N\xE3o foi poss\xEDvel preparar o encerramento: ") +
+                               std::strerror(errno));
+}
+
+Interrupcao::~Interrupcao() {
+    close(descritor_);
+}
+
+void Interrupcao::Avisar() {
+    // Never read back: once readable, it stays so for every watcher.
+    const std::uint64_t um = 1;
+    [[maybe_unused]] const ssize_t n = write(descritor_, &um, sizeof um);
+}
+
+void Interrupcao::CortarAbertas() {
+    for (Chamada* c : chamadas_)
+        if (!c->cortada_) {
+            c->cortada_ = true;
+            c->cortar_();
+        }
+}
+
+void Interrupcao::Pedir(int sinal) {
+    std::lock_guard trava(chamadasMutex_);
+    if (sinal_ != 0)
+        return;
+    sinal_ = sinal;
+    CortarAbertas();
+    Avisar();
+}
+
+void Interrupcao::CortarTudo() {
+    std::lock_guard trava(chamadasMutex_);
+    tudoCortado_ = true;
+    CortarAbertas();
+}
+
+void Interrupcao::DevolverTudo(std::chrono::milliseconds tempo) {
+    std::unique_lock trava(emprestimosMutex_, tempo);
+    if (!trava.owns_lock())
+        return; // the main thread is stuck inside one; nothing more can be done
+    for (Emprestimo* e : emprestimos_) {
+        if (e->devolvido_)
+            continue;
+        e->devolvido_ = true;
+        try {
+            e->devolver_();
+        } catch (...) {
+            // The run is being ended for good; there is no one left to tell.
+        }
+    }
+    // Nothing is lent any more from here on.
+    emprestimos_.clear();
+    devolvidoTudo_ = true;
+}
+
+int Interrupcao::SinalPedido() const {
+    std::lock_guard trava(chamadasMutex_);
+    return sinal_;
+}
+
+bool Interrupcao::EsperarPedido(std::chrono::milliseconds tempo) const {
+    using Relogio = std::chrono::steady_clock;
+    const auto fim = Relogio::now() + tempo;
+    while (SinalPedido() == 0) {
+        const auto resta =
+            std::chrono::duration_cast<std::chrono::milliseconds>(fim - Relogio::now());
+        if (resta.count() <= 0)
+            return false;
+        pollfd observado{descritor_, POLLIN, 0};
+        poll(&observado, 1, static_cast<int>(resta.count() + 1));
+    }
+    return true;
+}
+
+Interrupcao::Chamada::Chamada(Interrupcao* interrupcao, std::function<void()> cortar)
+    : interrupcao_(interrupcao), cortar_(std::move(cortar)) {
+    if (!interrupcao_)
+        return;
+    std::lock_guard trava(interrupcao_->chamadasMutex_);
+    posicao_ = interrupcao_->chamadas_.insert(interrupcao_->chamadas_.end(), this);
+    if (interrupcao_->tudoCortado_) {
+        cortada_ = true;
+        cortar_();
+    }
+}
+
+Interrupcao::Chamada::~Chamada() {
+    if (!interrupcao_)
+        return;
+    // Waits for a cut in progress: what it acts on must still be there.
+    std::lock_guard trava(interrupcao_->chamadasMutex_);
+    interrupcao_->chamadas_.erase(posicao_);
+}
+
+bool Interrupcao::Chamada::Cortada() const {
+    if (!interrupcao_)
+        return false;
+    std::lock_guard trava(interrupcao_->chamadasMutex_);
+    return cortada_;
+}
+
+Interrupcao::Emprestimo::Emprestimo(Interrupcao* interrupcao, std::function<void()> devolver)
+    : interrupcao_(interrupcao), devolver_(std::move(devolver)) {
+    if (!interrupcao_)
+        return;
+    std::lock_guard trava(interrupcao_->emprestimosMutex_);
+    if (interrupcao_->devolvidoTudo_) {
+        devolvido_ = true; // too late to lend anything
+        interrupcao_ = nullptr;
+        return;
+    }
+    posicao_ = interrupcao_->emprestimos_.insert(interrupcao_->emprestimos_.end(), this);
+}
+
+Interrupcao::Emprestimo::~Emprestimo() {
+    if (!interrupcao_)
+        return;
+    std::lock_guard trava(interrupcao_->emprestimosMutex_);
+    if (!interrupcao_->devolvidoTudo_)
+        interrupcao_->emprestimos_.erase(posicao_);
+}
+
+void Interrupcao::Emprestimo::Tomar(const std::function<void()>& tomar) {
+    if (!interrupcao_) {
+        if (!devolvido_)
+            tomar();
+        return;
+    }
+    std::lock_guard trava(interrupcao_->emprestimosMutex_);
+    if (!devolvido_)
+        tomar();
+}
+
+void Interrupcao::Emprestimo::Devolver() {
+    if (!interrupcao_) {
+        if (!std::exchange(devolvido_, true))
+            devolver_();
+        return;
+    }
+    std::lock_guard trava(interrupcao_->emprestimosMutex_);
+    if (!std::exchange(devolvido_, true))
+        devolver_();
+}
+
+} // namespace tessela

@@ -1,0 +1,105 @@
+#pragma once
+
+// The end of the run asked for from outside the main thread, while the main thread may
+// be blocked in a call that waits on someone else: a database row held by another
+// workstation, a link gone silent, a print server that does not answer. The request
+// cuts those calls short, so that the main thread comes back and the run ends as
+// closing the window ends it. Everything here is thread-safe.
+
+#include <chrono>
+#include <functional>
+#include <list>
+#include <mutex>
+
+namespace tessela {
+
+class Interrupcao {
+public:
+    // Throws ErroEntradaSaida when its descriptor cannot be made.
+    Interrupcao();
+    ~Interrupcao();
+    Interrupcao(const Interrupcao&) = delete;
+    Interrupcao& operator=(const Interrupcao&) = delete;
+
+    // The first request records its signal, cuts every call in progress and makes the
+    // descriptor readable; later requests change nothing. Calls begun after it still
+    // run, so that what closes the run (a detach, a commit) can finish.
+    void Pedir(int sinal);
+
+    // The end is overdue: cuts every call in progress and every call begun from now on.
+    void CortarTudo();
+
+    // Gives back, at once and for good, whatever is still lent (see Emprestimo); for
+    // an end that cannot wait for the main thread. Waits at most tempo for an
+    // Emprestimo that is being taken or given back right now.
+    void DevolverTudo(std::chrono::milliseconds tempo);
+
+    // The signal of the request; 0 while none came. Reads a value, nothing more.
+    int SinalPedido() const;
+
+    // Readable once the end has been asked for; for an event loop or poll.
+    int Descritor() const { return descritor_; }
+
+    // Waits up to tempo for the request; true when it came.
+    bool EsperarPedido(std::chrono::milliseconds tempo) const;
+
+    // A blocking call that the request cuts short. While it lives, the request calls
+    // cortar once, from the requesting thread; cortar must only make the blocked call
+    // return (close a socket, abort a database operation), and the object it acts on
+    // outlives the Chamada. A Chamada begun after CortarTudo is cut at once. With no
+    // Interrupcao (nullptr) nothing is ever cut.
+    class Chamada {
+    public:
+        Chamada(Interrupcao* interrupcao, std::function<void()> cortar);
+        ~Chamada();
+        Chamada(const Chamada&) = delete;
+        Chamada& operator=(const Chamada&) = delete;
+        // True once the call was cut: its failure is the end of the run, not an error.
+        bool Cortada() const;
+
+    private:
+        friend class Interrupcao;
+        Interrupcao* interrupcao_;
+        std::list<Chamada*>::iterator posicao_;
+        std::function<void()> cortar_;
+        bool cortada_ = false;
+    };
+
+    // Something the run changed for the user and must give back on every way out, the
+    // default printer among them. Tomar makes the change and Devolver gives it back,
+    // each at most once; an end that cannot wait for the main thread gives it back
+    // itself (DevolverTudo), after which Tomar changes nothing more.
+    class Emprestimo {
+    public:
+        Emprestimo(Interrupcao* interrupcao, std::function<void()> devolver);
+        ~Emprestimo();
+        Emprestimo(const Emprestimo&) = delete;
+        Emprestimo& operator=(const Emprestimo&) = delete;
+        // Runs tomar unless the loan has already been given back.
+        void Tomar(const std::function<void()>& tomar);
+        // Gives it back unless already done; the devolver's error reaches the caller.
+        void Devolver();
+
+    private:
+        friend class Interrupcao;
+        Interrupcao* interrupcao_;
+        std::list<Emprestimo*>::iterator posicao_;
+        std::function<void()> devolver_;
+        bool devolvido_ = false;
+    };
+
+private:
+    void Avisar();
+    void CortarAbertas(); // with chamadasMutex_ held
+
+    int descritor_ = -1;
+    mutable std::mutex chamadasMutex_;
+    std::list<Chamada*> chamadas_;
+    int sinal_ = 0;
+    bool tudoCortado_ = false;
+    std::timed_mutex emprestimosMutex_;
+    std::list<Emprestimo*> emprestimos_;
+    bool devolvidoTudo_ = false;
+};
+
+} // namespace tessela

@@ -1,0 +1,45 @@
+#pragma once
+
+// Internal to the database layer: calls to the server that the end of the run cuts short
+// (Interrupcao). A call in progress is aborted with the attachment's
+// cancelOperation(fb_cancel_abort), which ends even a call waiting on a dead link
+// (fb_cancel_raise does not); an attach, which has no attachment yet, runs in a thread
+// of its own that the caller stops waiting for.
+
+#include "common/interrupcao.h"
+
+#include <firebird/Interface.h>
+#include <string>
+#include <vector>
+
+namespace tessela::firebird {
+
+// The server's text of an error status.
+std::string TextoDoErro(Firebird::IUtil* util, Firebird::IStatus* status);
+
+class ChamadaAoServidor {
+public:
+    ChamadaAoServidor(Interrupcao* interrupcao, Firebird::IMaster* master,
+                      Firebird::IAttachment* anexo);
+    // True when the call was cut: its failure is the end of the run.
+    bool Cortada() const { return chamada_.Cortada(); }
+    // The error of a failed call: ErroInterrompido when cut, else ErroBanco of that kind
+    // with the server's text.
+    [[noreturn]] void Falhar(Firebird::IUtil* util, Firebird::IStatus* status,
+                             const char* classe) const;
+
+private:
+    Interrupcao::Chamada chamada_;
+};
+
+// attachDatabase of the provider, with the parameter block given. Throws ErroBanco
+// (kErroConexao) with the server's text, or ErroInterrompido when the end of the run
+// came first.
+Firebird::IAttachment* Anexar(Interrupcao* interrupcao, Firebird::IMaster* master,
+                              Firebird::IProvider* provedor, const std::string& local,
+                              std::vector<unsigned char> dpb);
+
+// The error of a call cut short.
+[[noreturn]] void FalharInterrompida();
+
+} // namespace tessela::firebird

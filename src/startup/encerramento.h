@@ -1,0 +1,55 @@
+#pragma once
+
+// The end of the run asked for from outside: SIGTERM (a session that ends, a shutdown,
+// a service stop), SIGHUP (the terminal or session gone) and SIGINT (Ctrl+C). The three
+// are blocked in every thread and read from a signalfd by a thread of their own, so no
+// library can take them over (the database client installs handlers that swallow
+// SIGTERM) and they are read even while the main thread is blocked in a call. The
+// request goes to the run's Interrupcao, which cuts such calls short.
+
+#include "common/interrupcao.h"
+
+#include <chrono>
+#include <thread>
+
+namespace tessela {
+
+// After the request, calls begun to close the run (a detach, a commit) may run this
+// long; then every call is cut.
+inline constexpr std::chrono::milliseconds kPrazoDosFechamentos{300};
+// After the request, the run ends this late at the latest: when the main thread is held
+// where nothing can reach it (a print server or a share that stops answering inside a
+// library), what was lent is given back and the process ends by the signal.
+inline constexpr std::chrono::milliseconds kPrazoDoFim{800};
+
+// Blocks the three signals in the calling thread and in every thread it starts later.
+// Called first thing in main, before any other thread exists.
+void BloquearSinaisDeEncerramento();
+
+class Encerramento {
+public:
+    // Starts watching for the signals; throws ErroEntradaSaida when it cannot.
+    explicit Encerramento(Interrupcao& interrupcao);
+    ~Encerramento();
+    Encerramento(const Encerramento&) = delete;
+    Encerramento& operator=(const Encerramento&) = delete;
+
+    // Stops watching once the run is over: a signal that comes later stays pending,
+    // blocked, and ends nothing.
+    void Parar();
+
+private:
+    void Vigiar();
+    bool PararEm(std::chrono::milliseconds tempo) const;
+
+    Interrupcao& interrupcao_;
+    int sinais_ = -1; // signalfd
+    int parar_ = -1;  // eventfd
+    std::thread vigia_;
+};
+
+// Ends the process by the signal itself, with its default action, so that the caller
+// sees the run was ended by it (a shell shows 128 + the signal's number).
+[[noreturn]] void TerminarPeloSinal(int sinal);
+
+} // namespace tessela
