@@ -5,8 +5,12 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tessela {
 
@@ -17,40 +21,110 @@ namespace {
                            std::strerror(erro));
 }
 
-void Escrever(std::string_view caminho, std::ios::openmode modo,
-              const std::vector<std::string>& linhas) {
-    const auto local = CaminhoLocal(caminho);
-    std::ofstream f(local, modo | std::ios::binary);
-    if (!f)
-        Falhar("N\xE3o foi poss\xEDvel abrir", caminho, errno);
+const char* const kAbrir = "N\xE3o foi poss\xEDvel abrir";
+const char* const kGravar = "N\xE3o foi poss\xEDvel gravar";
+
+std::string Conteudo(const std::vector<std::string>& linhas) {
+    std::string bytes;
     for (const auto& linha : linhas)
-        f << linha << "\r\n";
-    f.close();
-    if (!f)
-        Falhar("N\xE3o foi poss\xEDvel gravar", caminho, errno);
+        bytes.append(linha).append("\r\n");
+    return bytes;
+}
+
+// Writes all the bytes and makes sure they reached the file system (a share may report a
+// full disk only then); the errno of the failure, or 0.
+int EscreverTudo(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = write(fd, bytes.data(), bytes.size());
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+}
+
+// The lines that were there stay, without a piece of the new one. Should even that
+// fail, the error reported is still the write's.
+void Encurtar(int fd, off_t tamanho) {
+    if (ftruncate(fd, tamanho) != 0)
+        return;
+}
+
+// A new file beside the one it will replace, named so that no program of the suite takes
+// it for one of its own; created as the file itself would be (the umask applies).
+int CriarTemporario(const std::filesystem::path& destino, std::filesystem::path& temporario) {
+    std::random_device aleatorio;
+    for (int tentativa = 0; tentativa < 100; ++tentativa) {
+        temporario = destino;
+        temporario.replace_filename("." + destino.filename().string() + ".tessela-" +
+                                    std::to_string(aleatorio() % 1000000));
+        const int fd = open(temporario.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
 }
 
 } // namespace
 
+// The file takes the bytes whole or not at all: they are written to a temporary file in
+// the same folder, which then replaces it in one rename. An earlier file keeps its
+// permissions; a failure removes the temporary file and leaves the earlier one as it was.
+void SubstituirArquivo(std::string_view caminho, std::string_view bytes) {
+    const auto destino = CaminhoLocal(caminho);
+    std::filesystem::path temporario;
+    const int fd = CriarTemporario(destino, temporario);
+    if (fd < 0)
+        Falhar(kAbrir, caminho, errno);
+    struct stat anterior {};
+    if (stat(destino.c_str(), &anterior) == 0 && S_ISREG(anterior.st_mode))
+        fchmod(fd, anterior.st_mode & 07777); // a share may refuse; its own rules hold then
+    int erro = EscreverTudo(fd, bytes);
+    if (close(fd) != 0 && erro == 0)
+        erro = errno;
+    if (erro == 0 && rename(temporario.c_str(), destino.c_str()) != 0)
+        erro = errno;
+    if (erro != 0) {
+        unlink(temporario.c_str());
+        Falhar(kGravar, caminho, erro);
+    }
+}
+
 void CriarArquivoTexto(std::string_view caminho) {
-    Escrever(caminho, std::ios::out | std::ios::trunc, {});
+    SubstituirArquivo(caminho, {});
 }
 
 void GravarArquivoTexto(std::string_view caminho, const std::vector<std::string>& linhas) {
-    Escrever(caminho, std::ios::out | std::ios::trunc, linhas);
+    SubstituirArquivo(caminho, Conteudo(linhas));
 }
 
 void AcrescentarLinha(std::string_view caminho, std::string_view linha) {
-    if (!ArquivoExiste(caminho))
-        Falhar("N\xE3o foi poss\xEDvel abrir", caminho, ENOENT);
-    Escrever(caminho, std::ios::out | std::ios::app, {std::string(linha)});
+    const auto local = CaminhoLocal(caminho);
+    const int fd = open(local.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    struct stat dados {};
+    if (fd < 0 || fstat(fd, &dados) != 0 || !S_ISREG(dados.st_mode)) {
+        const int erro = fd < 0 ? errno : EISDIR;
+        if (fd >= 0)
+            close(fd);
+        Falhar(kAbrir, caminho, erro);
+    }
+    int erro = EscreverTudo(fd, std::string(linha) + "\r\n");
+    if (erro != 0)
+        Encurtar(fd, dados.st_size);
+    if (close(fd) != 0 && erro == 0)
+        erro = errno;
+    if (erro != 0)
+        Falhar(kGravar, caminho, erro);
 }
 
 std::vector<std::string> LerLinhasTexto(std::string_view caminho) {
     const auto local = CaminhoLocal(caminho);
     std::ifstream f(local, std::ios::binary);
     if (!f)
-        Falhar("N\xE3o foi poss\xEDvel abrir", caminho, errno);
+        Falhar(kAbrir, caminho, errno);
     // A read error (a folder opened as a file, say) reaches us as ios_base::failure
     // from the stream buffer, not as a stream state.
     std::string tudo;

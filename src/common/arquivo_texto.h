@@ -1,9 +1,10 @@
 #pragma once
 
 // Line-oriented text files: code-page-1252 bytes, every line ended by CR LF, no
-// byte-order mark. Each call opens, uses and closes its file. Paths are the program's
-// own: "\\host\share\rest" is found through the share resolver, anything else is a
-// local path.
+// byte-order mark. Each call opens, uses and closes its file, and a call that fails
+// leaves the file as it found it: a file is replaced whole or not at all, an append
+// adds the whole line or nothing. Paths are the program's own: "\\host\share\rest" is
+// found through the share resolver, anything else is a local path.
 
 #include <string>
 #include <string_view>
@@ -11,11 +12,14 @@
 
 namespace tessela {
 
-// Creates the file, or empties it when it exists.
+// Creates the file, or replaces it with an empty one.
 void CriarArquivoTexto(std::string_view caminho);
 
-// Creates (or empties) the file and writes the lines.
+// Creates the file with the lines, or replaces the one there.
 void GravarArquivoTexto(std::string_view caminho, const std::vector<std::string>& linhas);
+
+// Creates the file with exactly these bytes, or replaces the one there.
+void SubstituirArquivo(std::string_view caminho, std::string_view bytes);
 
 // Appends one line to a file that must already exist.
 void AcrescentarLinha(std::string_view caminho, std::string_view linha);

@@ -35,14 +35,11 @@ std::vector<EnsaioLaudo> LerEnsaios(TClientDataSet& ensaios, const std::string& 
     return lista;
 }
 
-// The report lines of a found component; creates the Laudo file and writes the
-// column rule, without the margin, as its only line.
+// The report lines of a found component, and its Laudo file with the column rule,
+// without the margin, as its only line. Nothing when the run is ending.
 std::vector<std::string> LinhasDoComponente(const ContextoLaudo& c, const DataHora& hoje,
                                             const std::string& produto) {
     const auto& a = c.argumentos;
-    const auto laudo = CaminhoArquivoLaudo(c.parametros, c.sessao, NomeArquivoProduto(produto));
-    CriarArquivoTexto(laudo);
-
     EntradaLaudo e;
     e.Produto = produto;
     e.Lote = Cortar(a.lote, 60);
@@ -52,25 +49,32 @@ std::vector<std::string> LinhasDoComponente(const ContextoLaudo& c, const DataHo
     e.TextoData = TextoDataLaudo(hoje);
     e.MargemLaudo = c.sessao.MargemLaudo;
     e.Ensaios = LerEnsaios(c.dm.Ensaios, a.codigo);
-
-    AcrescentarLinha(laudo, kLinhaColunas);
-    return ComporLaudo(e);
+    if (c.tela.Encerrando())
+        return {};
+    std::vector<std::string> linhas = ComporLaudo(e);
+    GravarArquivoTexto(CaminhoArquivoLaudo(c.parametros, c.sessao, NomeArquivoProduto(produto)),
+                       {std::string(kLinhaColunas)});
+    return linhas;
 }
 
 } // namespace
 
+// The build stops where the run's end finds it: no file is begun once it was asked for.
 void MontarLaudo(const ContextoLaudo& c, const DataHora& hoje) {
+    if (c.tela.Encerrando())
+        return;
     std::vector<std::string> linhasLaudo;
     CriarArquivoTexto(CaminhoDiagOM(c.parametros));
     RegistrarDiag(c.parametros, kTextoInicioDiag);
     c.tela.MostrarEspera();
     c.tela.LimparRelatorio();
 
-    if (const auto produto = LerComponente(c.dm.SQLQuery1, c.argumentos.codigo))
+    if (const auto produto = LerComponente(c.dm.SQLQuery1, c.argumentos.codigo);
+        produto && !c.tela.Encerrando())
         linhasLaudo = LinhasDoComponente(c, hoje, *produto);
     c.dm.SQLQuery1.Fechar();
 
-    const bool gravado = !linhasLaudo.empty();
+    const bool gravado = !linhasLaudo.empty() && !c.tela.Encerrando();
     if (gravado)
         GravarLaudo(c.parametros, c.sessao, c.tela, linhasLaudo, 1);
     c.tela.EsconderEspera();
