@@ -18,29 +18,31 @@ constexpr const char* kLinhasPorPaginaZero =
 } // namespace
 
 void ImprimirLaudo(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas, Tela& tela,
-                   SistemaImpressao& sistema, std::chrono::milliseconds espera) {
+                   SistemaImpressao& sistema, std::chrono::milliseconds espera,
+                   Interrupcao* interrupcao) {
     if (MaiusculasAZ(p.TipoImpressora) == "GRAFICA")
-        ImprimirGrafico(p, s, instaladas, tela, sistema, espera);
+        ImprimirGrafico(p, s, instaladas, tela, sistema, espera, interrupcao);
     else
         ImprimirRaw(p, tela, sistema, s.ImpressoraRelatorios);
 }
 
 void BotImprPedidoClick(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas,
-                        Tela& tela, SistemaImpressao& sistema, std::chrono::milliseconds espera) {
+                        Tela& tela, SistemaImpressao& sistema, std::chrono::milliseconds espera,
+                        Interrupcao* interrupcao) {
     tela.ProcessarMensagens();
     if (ValorLinhasPorPagina(p.LinhasPorPagina) == 0) {
         tela.Mensagem(kLinhasPorPaginaZero, TipoMensagem::Aviso);
         tela.ProcessarMensagens();
     } else {
-        ImprimirLaudo(p, s, instaladas, tela, sistema, espera);
+        ImprimirLaudo(p, s, instaladas, tela, sistema, espera, interrupcao);
     }
     tela.RelatorioAoInicio();
 }
 
 void BotImprPedidoClick(const TParametros& p, TSessao& s, TImpressorasInstaladas& instaladas,
-                        Tela& tela) {
-    SistemaCups cups;
-    BotImprPedidoClick(p, s, instaladas, tela, cups, kEsperaEntrePaginas);
+                        Tela& tela, Interrupcao* interrupcao) {
+    SistemaCups cups(interrupcao);
+    BotImprPedidoClick(p, s, instaladas, tela, cups, kEsperaEntrePaginas, interrupcao);
 }
 
 } // namespace tessela

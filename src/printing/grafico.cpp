@@ -6,6 +6,8 @@
 #include "printing/selecao.h"
 
 #include <QColor>
+#include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QGuiApplication>
@@ -17,6 +19,7 @@
 #include <QPrinterInfo>
 #include <QRectF>
 #include <QString>
+#include <QTemporaryFile>
 #include <cmath>
 #include <optional>
 #include <vector>
@@ -95,19 +98,56 @@ QColor CorDoTexto(std::int32_t cor) {
                   static_cast<int>((valor >> 16) & 0xFF));
 }
 
+// The job options Qt's own CUPS engine gives a document of this printer.
+OpcoesTrabalho OpcoesDoDocumento(const QPrinter& impressora) {
+    OpcoesTrabalho opcoes{{"media", impressora.pageLayout().pageSize().key().toStdString()}};
+    switch (impressora.duplex()) {
+    case QPrinter::DuplexNone:
+        opcoes.emplace_back("sides", "one-sided");
+        break;
+    case QPrinter::DuplexShortSide:
+        opcoes.emplace_back("sides", "two-sided-short-edge");
+        break;
+    case QPrinter::DuplexAuto:
+    case QPrinter::DuplexLongSide:
+        opcoes.emplace_back("sides", "two-sided-long-edge");
+        break;
+    }
+    if (impressora.pageLayout().orientation() == QPageLayout::Landscape)
+        opcoes.emplace_back("landscape", "");
+    return opcoes;
+}
+
+// Hands the page's document to the print system as one job. Returns the reason when the
+// print system refused it.
+std::optional<std::string> EnviarPagina(const QPrinter& impressora, SistemaImpressao& sistema,
+                                        const std::string& nome) {
+    QFile arquivo(impressora.outputFileName());
+    if (!arquivo.open(QIODevice::ReadOnly))
+        return std::string("O documento n\xE3o p\xF4"
+                           "de ser lido.");
+    const QByteArray documento = arquivo.readAll();
+    try {
+        auto trabalho = sistema.CriarTrabalho(nome, impressora.docName().toStdString(),
+                                              FormatoDocumento::Pdf, OpcoesDoDocumento(impressora));
+        trabalho->Escrever(std::string_view(documento.constData(),
+                                            static_cast<std::size_t>(documento.size())));
+        trabalho->Concluir();
+    } catch (const ErroTrabalhoRecusado& e) {
+        return std::string(e.what());
+    }
+    return std::nullopt;
+}
+
 // Draws one page as one print document. Returns the reason when the page did not reach
-// the print system.
+// the print system; a print system that does not answer is an ErroImpressao.
 std::optional<std::string> ImprimirPagina(QPrinter& impressora, const TParametros& p,
                                           SistemaImpressao& sistema, const std::string& nome,
                                           const Resolucao& resolucao,
                                           const std::vector<std::string>& linhas,
                                           const TPagina& pagina) {
-    // Also leaves a fresh outcome in the print system, so that the check after the
-    // page reflects this page's job alone.
-    if (!sistema.Existe(nome)) {
-        const std::string erro = sistema.ErroDaUltimaOperacao();
-        return erro.empty() ? "A impressora n\xE3o existe mais." : erro;
-    }
+    if (!sistema.Existe(nome))
+        return "A impressora \"" + nome + "\" n\xE3o existe mais.";
     impressora.setDocName(QStringLiteral("Pagina_%1").arg(pagina.Numero));
     QPainter pintor;
     if (!pintor.begin(&impressora))
@@ -133,11 +173,7 @@ std::optional<std::string> ImprimirPagina(QPrinter& impressora, const TParametro
         return std::string("O documento n\xE3o p\xF4"
                            "de ser conclu\xED"
                            "do.");
-    // Qt reports success even when CUPS refused the job.
-    const std::string erro = sistema.ErroDaUltimaOperacao();
-    if (!erro.empty())
-        return erro;
-    return std::nullopt;
+    return EnviarPagina(impressora, sistema, nome);
 }
 
 Resolucao ResolucaoDaImpressora(SistemaImpressao& sistema, const std::string& nome) {
@@ -150,15 +186,18 @@ Resolucao ResolucaoDaImpressora(SistemaImpressao& sistema, const std::string& no
 // Qt's own are 10 pt, or whatever an earlier printer of this QPrinter left). Qt takes one
 // resolution for both directions: the vertical one, so that the em height and the line
 // positions are whole device pixels. Qt's high resolution, a fixed 1200 dpi, would make
-// the configured line spacing wrong.
+// the configured line spacing wrong. Qt's CUPS engine draws each page into the file
+// (a name without ".pdf" keeps that engine) and the program sends it itself, on a
+// connection that an end of the run can cut.
 std::optional<std::string> PrepararImpressora(QPrinter& impressora, const std::string& nome,
-                                              const Resolucao& resolucao) {
+                                              const Resolucao& resolucao, const QString& arquivo) {
     const QString nomeQt = ParaQt(nome);
     impressora.setPrinterName(nomeQt);
     // An unknown name silently keeps the previous printer.
     if (impressora.printerName() != nomeQt)
         return std::string("A impressora n\xE3o p\xF4"
                            "de ser selecionada.");
+    impressora.setOutputFileName(arquivo);
     // Qt starts every printer on A4, whatever paper the queue holds.
     const QPageSize folha = QPrinterInfo::printerInfo(nomeQt).defaultPageSize();
     if (folha.isValid())
@@ -178,9 +217,13 @@ void ImprimirPaginas(const TParametros& p, TSessao& s, Tela& tela, SistemaImpres
     const auto paginas = MontarPaginas(linhas, ValorLinhasPorPagina(p.LinhasPorPagina));
     if (paginas.empty())
         return;
+    QTemporaryFile arquivo(QDir::tempPath() + QStringLiteral("/tessela-pagina-XXXXXX"));
+    if (!arquivo.open())
+        throw ErroEntradaSaida("N\xE3o foi poss\xEDvel criar o arquivo tempor\xE1rio da p\xE1gina: " +
+                               Utf8ParaCp1252(arquivo.errorString().toStdString()));
     QPrinter impressora;
     const Resolucao resolucao = ResolucaoDaImpressora(sistema, nome);
-    if (const auto falha = PrepararImpressora(impressora, nome, resolucao)) {
+    if (const auto falha = PrepararImpressora(impressora, nome, resolucao, arquivo.fileName())) {
         tela.Mensagem(MensagemPaginaRecusada(nome, paginas.front().Numero, *falha),
                       TipoMensagem::Aviso);
         return;
@@ -204,8 +247,8 @@ void ImprimirPaginas(const TParametros& p, TSessao& s, Tela& tela, SistemaImpres
 
 void SelecionarEImprimir(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
                          const std::vector<std::string>& instaladas,
-                         std::chrono::milliseconds espera) {
-    if (!LocalizarImpressora(s, tela, sistema, instaladas))
+                         std::chrono::milliseconds espera, Interrupcao::Emprestimo& padrao) {
+    if (!LocalizarImpressora(s, tela, sistema, instaladas, &padrao))
         return;
     if (!EntrelinhamentoValido(p)) {
         tela.Mensagem(kEntrelinhamentoPequeno, TipoMensagem::Simples);
@@ -214,28 +257,43 @@ void SelecionarEImprimir(const TParametros& p, TSessao& s, Tela& tela, SistemaIm
     ImprimirPaginas(p, s, tela, sistema, espera);
 }
 
+// Gives the default back; a failure says which printer could not be given back.
+void Devolver(Interrupcao::Emprestimo& padrao, const PadraoDoUsuario& lembrado) {
+    try {
+        padrao.Devolver();
+    } catch (const Erro& e) {
+        throw ErroImpressao("N\xE3o foi poss\xEDvel devolver a impressora padr\xE3o \"" +
+                            lembrado.nome.value_or("") + "\": " + e.what());
+    }
+}
+
 } // namespace
 
 void ImprimirGrafico(const TParametros& p, TSessao& s, TImpressorasInstaladas& registro, Tela& tela,
-                     SistemaImpressao& sistema, std::chrono::milliseconds espera) {
-    const auto lembrada = ImpressoraPadrao(sistema);
+                     SistemaImpressao& sistema, std::chrono::milliseconds espera,
+                     Interrupcao* interrupcao) {
+    const PadraoDoUsuario lembrado = sistema.GuardarPadrao();
     const std::vector<std::string>& instaladas = ImpressorasInstaladas(registro, sistema);
-    const auto restaurar = [&] {
-        if (lembrada)
-            DefinirImpressoraPadrao(sistema, instaladas, *lembrada);
-    };
+    // Lent for the print and given back as it was read before it, without asking the
+    // print system, which may be gone by then. With no default before the print, the
+    // printer selected stays the default.
+    Interrupcao::Emprestimo padrao(interrupcao, [&] {
+        if (lembrado.nome)
+            sistema.DevolverPadrao(lembrado);
+    });
     try {
-        SelecionarEImprimir(p, s, tela, sistema, instaladas, espera);
+        SelecionarEImprimir(p, s, tela, sistema, instaladas, espera, padrao);
     } catch (...) {
-        // The user's default is given back on this way out too; should that fail as well,
-        // the error that interrupted the print is the one to report.
+        // The error that interrupted the print is the one that goes on; a default that
+        // could not be given back is told first.
         try {
-            restaurar();
-        } catch (...) {
+            Devolver(padrao, lembrado);
+        } catch (const Erro& e) {
+            tela.Mensagem(e.what(), TipoMensagem::Erro);
         }
         throw;
     }
-    restaurar();
+    Devolver(padrao, lembrado);
 }
 
 } // namespace tessela

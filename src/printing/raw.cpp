@@ -22,7 +22,8 @@ std::string MensagemNaoEncontrada(const std::string& impressora) {
 
 void ImprimirPagina(SistemaImpressao& sistema, const std::string& impressora,
                     const std::vector<std::string>& linhas, const TPagina& pagina) {
-    auto trabalho = sistema.CriarTrabalhoRaw(impressora, "Pagina_" + std::to_string(pagina.Numero));
+    auto trabalho = sistema.CriarTrabalho(impressora, "Pagina_" + std::to_string(pagina.Numero),
+                                          FormatoDocumento::Bruto);
     for (auto i = pagina.PrimeiraLinha; i <= pagina.UltimaLinha; ++i)
         trabalho->Escrever(BytesDaLinha(linhas[static_cast<std::size_t>(i)]));
     trabalho->Concluir();
@@ -41,7 +42,7 @@ void ImprimirPaginas(const TParametros& p, Tela& tela, SistemaImpressao& sistema
             return;
         try {
             ImprimirPagina(sistema, impressora, linhas, pagina);
-        } catch (const ErroImpressao& e) {
+        } catch (const ErroTrabalhoRecusado& e) {
             tela.Mensagem(MensagemPaginaRecusada(impressora, pagina.Numero, e.what()),
                           TipoMensagem::Aviso);
             return;

@@ -17,7 +17,8 @@ std::string BytesDaLinha(const std::string& linha);
 
 // Prints the lines of the report screen on the printer of that name, opened directly
 // (the user's default printer is left alone). An unknown printer, or a job the print
-// system refuses, is reported in a warning box and stops the print.
+// system refuses, is reported in a warning box and stops the print; a print system that
+// does not answer is an ErroImpressao.
 void ImprimirRaw(const TParametros& p, Tela& tela, SistemaImpressao& sistema,
                  const std::string& impressora);
 

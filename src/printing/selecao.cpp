@@ -68,7 +68,8 @@ std::optional<EscolhaImpressora> EscolherImpressora(const std::string& configura
 }
 
 bool LocalizarImpressora(TSessao& sessao, Tela& tela, SistemaImpressao& sistema,
-                         const std::vector<std::string>& instaladas) {
+                         const std::vector<std::string>& instaladas,
+                         Interrupcao::Emprestimo* emprestimo) {
     if (sessao.ImpressoraRelatorios.empty()) {
         tela.Mensagem(kSemImpressora, TipoMensagem::Simples);
         tela.Mensagem(MensagemInstaladas(instaladas), TipoMensagem::Simples);
@@ -82,7 +83,11 @@ bool LocalizarImpressora(TSessao& sessao, Tela& tela, SistemaImpressao& sistema,
     }
     if (escolha->porContencao)
         sessao.ImpressoraRelatorios = escolha->nome;
-    DefinirImpressoraPadrao(sistema, instaladas, escolha->nome);
+    const auto tornarPadrao = [&] { DefinirImpressoraPadrao(sistema, instaladas, escolha->nome); };
+    if (emprestimo)
+        emprestimo->Tomar(tornarPadrao);
+    else
+        tornarPadrao();
     return true;
 }
 

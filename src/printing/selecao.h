@@ -3,9 +3,10 @@
 // The report printer of a graphic print: found among the installed printers and made
 // the user's default for the length of the print.
 
+#include "common/interrupcao.h"
+#include "common/sessao.h"
 #include "common/tela.h"
 #include "printing/sistema_impressao.h"
-#include "common/sessao.h"
 
 #include <optional>
 #include <string>
@@ -48,8 +49,11 @@ std::optional<EscolhaImpressora> EscolherImpressora(const std::string& configura
 
 // Finds ImpressoraRelatorios among the installed printers and makes it the user's
 // default, with the messages for an empty or unknown name. A match by containment
-// replaces ImpressoraRelatorios with the printer's full name. True when found.
+// replaces ImpressoraRelatorios with the printer's full name. True when found. With a
+// loan of the default printer (emprestimo), the default is changed through it, so that
+// it is never changed once an end of the run has given the loan back.
 bool LocalizarImpressora(TSessao& sessao, Tela& tela, SistemaImpressao& sistema,
-                         const std::vector<std::string>& instaladas);
+                         const std::vector<std::string>& instaladas,
+                         Interrupcao::Emprestimo* emprestimo = nullptr);
 
 } // namespace tessela

@@ -9,14 +9,23 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace tessela {
 
-// The print system refused an operation; the text is its own explanation.
+// The print system failed: its server does not answer, or stopped answering in the
+// middle of an operation. The text names the server and what happened.
 class ErroImpressao : public Erro {
 public:
     explicit ErroImpressao(const std::string& texto) : Erro("ErroImpressao", texto) {}
+};
+
+// The print system answered, and its answer was no: a job refused, or a printer that is
+// not there (any more). The text is the reason.
+class ErroTrabalhoRecusado : public ErroImpressao {
+public:
+    explicit ErroTrabalhoRecusado(const std::string& texto) : ErroImpressao(texto) {}
 };
 
 struct Resolucao {
@@ -24,31 +33,53 @@ struct Resolucao {
     int vertical = 0;
 };
 
-// One raw job: bytes go to the printer unchanged, in the order written. A job that is
-// destroyed before Concluir is cancelled, so nothing half-sent is printed.
-class TrabalhoRaw {
+// The document of a job: bytes for the printer as they are, or a PDF that the print
+// system renders for it.
+enum class FormatoDocumento { Bruto, Pdf };
+
+// Options of a job by their print system names ("media", "sides"), in ASCII.
+using OpcoesTrabalho = std::vector<std::pair<std::string, std::string>>;
+
+// One job: the document's bytes go to the print system in the order written. A job that
+// is destroyed before Concluir is cancelled, so nothing half-sent is printed.
+class Trabalho {
 public:
-    virtual ~TrabalhoRaw() = default;
-    // Throws ErroImpressao when the print system does not take the bytes.
+    virtual ~Trabalho() = default;
     virtual void Escrever(std::string_view bytes) = 0;
-    // Hands the job over for printing. Throws ErroImpressao when it is refused.
+    // Hands the job over for printing.
     virtual void Concluir() = 0;
 };
 
+// The user's default printer before a print: its name, none when there was no default,
+// and the user's own setting behind it as it was, none when the user had none.
+struct PadraoDoUsuario {
+    std::optional<std::string> nome;
+    std::optional<std::string> configuracao;
+};
+
+// Every operation that asks the print system throws ErroImpressao when it does not
+// answer; operations refused throw ErroTrabalhoRecusado.
 class SistemaImpressao {
 public:
     virtual ~SistemaImpressao() = default;
 
-    // The installed printers, in the print system's own order. Throws ErroImpressao
-    // when the print system cannot be asked.
+    // The installed printers, in the print system's own order.
     virtual std::vector<std::string> Impressoras() = 0;
 
     // The user's default printer, or none.
     virtual std::optional<std::string> Padrao() = 0;
 
-    // Makes the printer of exactly that name the user's default; an unknown name changes
-    // nothing. Throws ErroImpressao when the setting cannot be stored.
+    // Makes the printer of that name the user's default, in the user's own settings and
+    // without asking the print system, so that a default lent for a print can be given
+    // back also when the print system went away. The caller knows the name is installed.
     virtual void DefinirPadrao(const std::string& nome) = 0;
+
+    // The default printer and the user's setting behind it, to be given back as they were.
+    virtual PadraoDoUsuario GuardarPadrao() = 0;
+
+    // Puts the user's setting back as GuardarPadrao read it, without asking the print
+    // system.
+    virtual void DevolverPadrao(const PadraoDoUsuario& padrao) = 0;
 
     // True when a printer of exactly that name exists (letter case distinct).
     virtual bool Existe(const std::string& nome) = 0;
@@ -56,15 +87,11 @@ public:
     // The printer's default resolution, or none when it does not report one.
     virtual std::optional<Resolucao> ResolucaoPadrao(const std::string& nome) = 0;
 
-    // Creates a raw job titled titulo on the printer. Throws ErroImpressao when the
-    // print system refuses it.
-    virtual std::unique_ptr<TrabalhoRaw> CriarTrabalhoRaw(const std::string& impressora,
-                                                          const std::string& titulo) = 0;
-
-    // The error text of the print system's last answer to this process, empty when it
-    // succeeded. Other libraries that talk to the same print system (the painter's
-    // print engine) leave their outcome here too.
-    virtual std::string ErroDaUltimaOperacao() = 0;
+    // Creates a job titled titulo on the printer, with the options given.
+    virtual std::unique_ptr<Trabalho> CriarTrabalho(const std::string& impressora,
+                                                    const std::string& titulo,
+                                                    FormatoDocumento formato,
+                                                    const OpcoesTrabalho& opcoes = {}) = 0;
 };
 
 } // namespace tessela

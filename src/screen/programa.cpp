@@ -74,7 +74,9 @@ int ExecutarTessela(TApplication& app, const Argumentos& argumentos,
     ContextoExecucao contexto{parametros, sessao, dm, janela, argumentos};
     janela.AoAtivar = [&] { FormActivate(contexto); };
     TImpressorasInstaladas impressoras;
-    janela.AoImprimir = [&] { BotImprPedidoClick(parametros, sessao, impressoras, janela); };
+    janela.AoImprimir = [&] {
+        BotImprPedidoClick(parametros, sessao, impressoras, janela, &interrupcao);
+    };
     janela.AoFecharPedidos = [&](const CamposPedido& campos) {
         if (!argumentos.usuario.empty())
             LimparCaixaPedidos(dm.SQLConnection1, campos);
