@@ -197,3 +197,45 @@ verificar_relatorio() { # report file, golden file, day, day
 }
 
 linha_ini() { printf '%-48s %s\r\n' "$1" "$2"; }
+
+# The program folder $trabalho/programa, as the suite installs it beside the program: a
+# copy of the executable, CONFIGBD.INI naming SERVIDOR and MAGNOLIA.INI for the example
+# report, with the left margin given and any further settings lines; HOME and
+# XDG_RUNTIME_DIR of the run's own.
+preparar_programa() { # executable, margin, [settings line, value]...
+    pasta="$trabalho/programa"
+    mkdir -p "$pasta" && cp "$1" "$pasta/tessela"
+    mkdir -m 0700 -p "$trabalho/runtime" "$trabalho/casa"
+    export XDG_RUNTIME_DIR="$trabalho/runtime" HOME="$trabalho/casa"
+    {
+        linha_ini "IP DO SERVIDOR CENTRAL.........................:" SERVIDOR
+        linha_ini "NOME DO BANCO DE DADOS CENTRAL.................:" MAGNOLIA.BD
+    } >"$pasta/CONFIGBD.INI"
+    {
+        linha_ini "IP DO SERVIDOR CENTRAL.........................:" SERVIDOR
+        linha_ini "NOME DO COMPARTILHAMENTO DA PASTA MAGNOLIA.....:" MAGNOLIA
+        linha_ini "TITULO CENTRAL DO LAUDO DO DO C.Q. PROD.PRONTOS:" MATERIAS-PRIMAS
+        linha_ini "LARGURA DA OM (QDE TRACOS).....................:" 119
+        linha_ini "MARGEM ESQUERDA DO LAUDO.......................:" "$2"
+        shift 2
+        while [ $# -ge 2 ]; do
+            linha_ini "$1" "$2"
+            shift 2
+        done
+    } >"$pasta/MAGNOLIA.INI"
+}
+# Starts the program for the example (user maria unless given); tessela_pid is set.
+iniciar_tessela() { # [user]
+    "$pasta/tessela" 000123 L2301 "DISTRIBUIDORA CENTRAL" 12/2027 "${1:-maria}" &
+    tessela_pid=$!
+}
+# The end by a signal within a second: the status a shell gives a run ended by it, no
+# window left, no error logged and no crash report.
+verificar_fim_por_sinal() { # signal name, number, where
+    [ "$status" = $((128 + $2)) ] || falha "$1 $3: status $status, expected $((128 + $2))"
+    [ "$duracao" -lt 1000 ] || falha "$1 $3: the end took $duracao ms"
+    [ -z "$(janelas_visiveis)" ] || falha "$1 $3: windows left"
+    [ -z "$(find "$pasta" -name '*.log' -size +0)" ] ||
+        falha "$1 $3: reports written: $(cat "$pasta"/LOG/*.log)"
+    ok "$1 $3: ended in $duracao ms, status $status, no window left, nothing logged"
+}
