@@ -101,6 +101,21 @@ void GravarArquivoTexto(std::string_view caminho, const std::vector<std::string>
     SubstituirArquivo(caminho, Conteudo(linhas));
 }
 
+int AcrescentarInteiro(int fd, std::string_view bytes) {
+    struct stat antes {};
+    if (fstat(fd, &antes) != 0)
+        return errno;
+    ssize_t escritos;
+    while ((escritos = write(fd, bytes.data(), bytes.size())) < 0 && errno == EINTR) {
+    }
+    if (escritos == static_cast<ssize_t>(bytes.size()))
+        return fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+    const int erro = escritos < 0 ? errno : ENOSPC;
+    if (escritos > 0)
+        Encurtar(fd, antes.st_size);
+    return erro;
+}
+
 void AcrescentarLinha(std::string_view caminho, std::string_view linha) {
     const auto local = CaminhoLocal(caminho);
     const int fd = open(local.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
@@ -111,9 +126,7 @@ void AcrescentarLinha(std::string_view caminho, std::string_view linha) {
             close(fd);
         Falhar(kAbrir, caminho, erro);
     }
-    int erro = EscreverTudo(fd, std::string(linha) + "\r\n");
-    if (erro != 0)
-        Encurtar(fd, dados.st_size);
+    int erro = AcrescentarInteiro(fd, std::string(linha) + "\r\n");
     if (close(fd) != 0 && erro == 0)
         erro = errno;
     if (erro != 0)

@@ -21,6 +21,11 @@ void GravarArquivoTexto(std::string_view caminho, const std::vector<std::string>
 // Creates the file with exactly these bytes, or replaces the one there.
 void SubstituirArquivo(std::string_view caminho, std::string_view bytes);
 
+// Appends the bytes to a file opened for appending, in one write so that two programs
+// appending at once never mix their lines: all of them, or none (a piece written before
+// the disk filled up is taken back). The errno of a failure, or 0.
+int AcrescentarInteiro(int fd, std::string_view bytes);
+
 // Appends one line to a file that must already exist.
 void AcrescentarLinha(std::string_view caminho, std::string_view linha);
 

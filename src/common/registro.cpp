@@ -1,5 +1,6 @@
 #include "common/registro.h"
 
+#include "common/arquivo_texto.h"
 #include "common/erros.h"
 
 #include <cerrno>
@@ -53,14 +54,11 @@ int AbrirRegistro(const std::string& caminho) {
 
 void AcrescentarAoRegistro(const std::string& caminho, std::string_view linha) {
     const int fd = AbrirRegistro(caminho);
-    const std::string bytes = std::string(linha) + "\r\n";
-    // One write, so that two runs appending at once never mix their lines.
-    const ssize_t escritos = write(fd, bytes.data(), bytes.size());
-    const int erro = errno;
+    const int erro = AcrescentarInteiro(fd, std::string(linha) + "\r\n");
     close(fd);
-    if (escritos != static_cast<ssize_t>(bytes.size()))
+    if (erro != 0)
         throw ErroEntradaSaida("N\xE3o foi poss\xEDvel gravar " + caminho + ": " +
-                               (escritos < 0 ? std::strerror(erro) : "grava\xE7\xE3o incompleta"));
+                               std::strerror(erro));
 }
 
 } // namespace tessela
