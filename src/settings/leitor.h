@@ -3,8 +3,9 @@
 // The reader of the fixed-column settings files CONFIGBD.INI and MAGNOLIA.INI.
 
 #include "common/erros.h"
-#include "settings/parametros.h"
 #include "common/sessao.h"
+#include "settings/parametros.h"
+#include "settings/valores.h"
 
 #include <string>
 #include <string_view>
@@ -26,17 +27,5 @@ public:
 // its fallback), or ErroEntradaSaida for a file that exists but cannot be read.
 void LerParametros(TParametros& p, TSessao& s, std::string_view pastaExecutavel,
                    char separadorDecimal);
-
-// The value of a whole settings line from column 50 to its end as a decimal number:
-// first with the given separator, then with '.' and ',' swapped. Throws ErroConversao
-// "'%s' is not a valid floating point value".
-double ValorDecimal(std::string_view linha, char separadorDecimal);
-
-// A whole number by the settings' integer rule (sign, decimal or hexadecimal with $,
-// x or 0x, 32 bits). Throws ErroConversao "'%s' is not a valid integer value".
-std::int32_t ValorInteiro(std::string_view texto);
-
-// The process decimal separator of the user's locale (after setlocale(LC_ALL, "")).
-char SeparadorDecimalDoProcesso();
 
 } // namespace tessela
