@@ -30,10 +30,6 @@ std::string DecodificarCampo(std::string_view campo) {
     return r;
 }
 
-bool IguaisSemCaixa(std::string_view a, std::string_view b) {
-    return MaiusculasAZ(a) == MaiusculasAZ(b);
-}
-
 std::string TextoDoArquivo(const std::filesystem::path& p) {
     std::ifstream f(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};

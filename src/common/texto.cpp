@@ -21,6 +21,10 @@ std::string MaiusculasAZ(std::string_view texto) {
     return r;
 }
 
+bool IguaisSemCaixa(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && MaiusculasAZ(a) == MaiusculasAZ(b);
+}
+
 std::string Cortar(std::string_view texto, std::size_t n) {
     return std::string(texto.substr(0, n));
 }

@@ -4,7 +4,6 @@
 #include "database/firebird_cliente.h"
 
 #include <algorithm>
-#include <charconv>
 
 namespace tessela {
 
@@ -12,22 +11,9 @@ namespace {
 
 const char* const kErroUso = "ErroBanco";
 
-bool MesmoNome(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && MaiusculasAZ(a) == MaiusculasAZ(b);
-}
-
-// A whole decimal number with optional sign and surrounding blanks.
+// A whole decimal number, blanks around it allowed.
 std::optional<std::int64_t> NumeroInteiro(std::string_view texto) {
-    const std::string limpo = TiraBrancos(texto);
-    const char* inicio = limpo.data();
-    const char* fim = limpo.data() + limpo.size();
-    if (inicio != fim && *inicio == '+')
-        ++inicio;
-    std::int64_t valor = 0;
-    const auto [resto, erro] = std::from_chars(inicio, fim, valor);
-    if (inicio == fim || erro != std::errc() || resto != fim)
-        return std::nullopt;
-    return valor;
+    return InteiroDecimal<std::int64_t>(TiraBrancos(texto));
 }
 
 std::int64_t InteiroDoTexto(const std::string& texto) {
@@ -42,7 +28,7 @@ firebird::DadosConexao DadosDe(const TSQLConnection& c) {
     d.usuario = c.Parametro("User_Name");
     d.senha = c.Parametro("Password");
     d.papel = c.Parametro("RoleName");
-    if (MesmoNome(c.Parametro("ServerCharSet"), "win1252"))
+    if (IguaisSemCaixa(c.Parametro("ServerCharSet"), "win1252"))
         d.conjuntoCaracteres = "WIN1252";
     const std::string dialeto = c.Parametro("SQLDialect");
     if (!dialeto.empty()) {
@@ -78,14 +64,14 @@ TSQLConnection::Implementacao& TSQLConnection::Impl() {
 
 std::string TSQLConnection::Parametro(std::string_view nome) const {
     for (const auto& [n, v] : parametros_)
-        if (MesmoNome(n, nome))
+        if (IguaisSemCaixa(n, nome))
             return v;
     return {};
 }
 
 void TSQLConnection::DefinirParametro(std::string_view nome, std::string valor) {
     for (auto& [n, v] : parametros_) {
-        if (MesmoNome(n, nome)) {
+        if (IguaisSemCaixa(n, nome)) {
             n = std::string(nome);
             v = std::move(valor);
             return;
@@ -136,12 +122,8 @@ bool TSQLConnection::Conectado() const {
     return impl_->anexo != nullptr;
 }
 
-std::uint64_t TSQLConnection::Executar(std::string_view sql, const std::vector<Valor>& valores) {
-    return Impl().anexo->Executar({{std::string(sql), valores, std::nullopt}}).front();
-}
-
-void TSQLConnection::ExecutarDireto(std::string_view sql, const std::vector<Valor>& valores) {
-    Impl().anexo->ExecutarDireto(sql, valores);
+void TSQLConnection::Executar(std::string_view sql, const std::vector<Valor>& valores) {
+    Impl().anexo->Executar(sql, valores);
 }
 
 void TSQLConnection::DatasetAberto() {
@@ -173,7 +155,9 @@ TSQLQuery::~TSQLQuery() {
 void TSQLQuery::Abrir() {
     if (ativo_)
         return;
-    firebird::Resultado r = conexao_.Impl().anexo->Consultar(SQL, Valores, conexao_.emEtapa_);
+    firebird::Anexo& anexo = *conexao_.Impl().anexo;
+    firebird::Resultado r =
+        conexao_.emEtapa_ ? anexo.ConsultarNaEtapa(SQL, Valores) : anexo.Consultar(SQL, Valores);
     colunas_.clear();
     for (auto& c : r.colunas)
         colunas_.push_back({std::move(c.nome), std::move(c.campo), c.inteiro});
@@ -206,7 +190,7 @@ void TSQLQuery::Proximo() {
 
 std::size_t TSQLQuery::IndiceDe(std::string_view campo) const {
     for (std::size_t i = 0; i < colunas_.size(); ++i)
-        if (MesmoNome(colunas_[i].nome, campo))
+        if (IguaisSemCaixa(colunas_[i].nome, campo))
             return i;
     throw ErroBanco(kErroUso, "Field '" + std::string(campo) + "' not found");
 }
@@ -352,11 +336,10 @@ void TClientDataSet::AplicarAtualizacoes() {
             continue; // changed and changed back
         firebird::Comando c;
         c.sql = MontarAtualizacao(m.original, linhas_[m.linha], c.valores);
-        c.linhasEsperadas = 1;
         comandos.push_back(std::move(c));
     }
     if (!comandos.empty())
-        conexao_.Impl().anexo->Executar(comandos);
+        conexao_.Impl().anexo->AplicarAlteracoes(comandos);
     mudancas_.clear();
 }
 

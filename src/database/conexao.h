@@ -63,12 +63,9 @@ public:
     void Desconectar(); // no-op when not connected; closes nothing the datasets hold
     bool Conectado() const;
 
-    // Runs a statement that returns no rows, committed at once; the number of rows it
-    // changed.
-    std::uint64_t Executar(std::string_view sql, const std::vector<Valor>& valores = {});
-    // The same when the number of rows is not wanted: one request to the server, where
-    // counting them takes three.
-    void ExecutarDireto(std::string_view sql, const std::vector<Valor>& valores = {});
+    // Runs a statement that returns no rows, committed at once, in one request to the
+    // server.
+    void Executar(std::string_view sql, const std::vector<Valor>& valores = {});
 
     // A step that reads and then changes what it read (TEtapaDeAlteracao).
     void IniciarEtapa();

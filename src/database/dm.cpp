@@ -38,7 +38,8 @@ constexpr std::size_t kMaximoCaminhoGds = 100;
 // The first line of CaminhoGDS.txt, at most 100 characters, as it is; empty when the
 // file is missing or empty. Throws when it exists but cannot be read.
 std::string PastaDaBiblioteca(const TParametros& p) {
-    const std::string arquivo = "\\\\" + p.IPServidor + "\\" + p.PastaMagnolia + "\\CaminhoGDS.txt";
+    const std::string arquivo =
+        RaizDoCompartilhamento(p.IPServidor, p.PastaMagnolia) + "\\CaminhoGDS.txt";
     if (!ArquivoExiste(arquivo))
         return {};
     const std::vector<std::string> linhas = LerLinhasTexto(arquivo);

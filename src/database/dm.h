@@ -39,6 +39,9 @@ inline constexpr const char* kSqlEnsaios =
 inline constexpr const char* kSqlComponente =
     "Select CODIGO, COMPONENTE from componen where CODIGO = cast(? as varchar(32765))";
 inline constexpr const char* kSqlEsvaziarFichaPro = "delete from fichapro";
+// Run when the window closes; ? = the station, the first and the last order number.
+inline constexpr const char* kSqlLimparCaixaPedidos =
+    "Update PEDIDOS set CAIXAQ = '' where ESTACAO = ? and NPEDIDO >= ? and NPEDIDO <= ?";
 
 // The client library the connections use unless CaminhoGDS.txt names a folder.
 inline constexpr const char* kBibliotecaCliente = "libfbclient.so.2";

@@ -192,13 +192,6 @@ ITransaction* Anexo::Iniciar(ThrowStatusWrapper* st, bool escrita) {
                    : anexo_->startTransaction(st, sizeof kTpbLeitura, kTpbLeitura);
 }
 
-ITransaction* Anexo::ParaLer(ThrowStatusWrapper* st, bool emEtapa) {
-    ITransaction*& t = emEtapa ? etapa_ : leitura_;
-    if (!t)
-        t = Iniciar(st, emEtapa);
-    return t;
-}
-
 ITransaction* Anexo::ParaAlterar(ThrowStatusWrapper* st) {
     // The step's reads are committed with the change that follows them.
     if (etapa_)
@@ -257,11 +250,22 @@ void Anexo::AbandonarEtapa() noexcept {
     Desfazer(master_, etapa_);
 }
 
-Resultado Anexo::Consultar(std::string_view sql, const std::vector<Valor>& valores, bool emEtapa) {
+Resultado Anexo::Consultar(std::string_view sql, const std::vector<Valor>& valores) {
+    return Ler(sql, valores, leitura_, false);
+}
+
+Resultado Anexo::ConsultarNaEtapa(std::string_view sql, const std::vector<Valor>& valores) {
+    return Ler(sql, valores, etapa_, true);
+}
+
+Resultado Anexo::Ler(std::string_view sql, const std::vector<Valor>& valores, ITransaction*& aberta,
+                     bool escrita) {
     ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
     Status st(master_);
     try {
-        ITransaction* transacao = ParaLer(st(), emEtapa);
+        if (!aberta)
+            aberta = Iniciar(st(), escrita);
+        ITransaction* transacao = aberta;
         Declaracao declaracao(
             master_, anexo_->prepare(st(), transacao, static_cast<unsigned>(sql.size()), sql.data(),
                                      dialeto_, IStatement::PREPARE_PREFETCH_METADATA));
@@ -284,12 +288,11 @@ Resultado Anexo::Consultar(std::string_view sql, const std::vector<Valor>& valor
     }
 }
 
-std::vector<std::uint64_t> Anexo::Executar(const std::vector<Comando>& comandos) {
+void Anexo::AplicarAlteracoes(const std::vector<Comando>& comandos) {
     ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
     Status st(master_);
     try {
         Transacao transacao(master_, ParaAlterar(st()));
-        std::vector<std::uint64_t> contagens;
         for (const Comando& c : comandos) {
             Declaracao declaracao(master_, anexo_->prepare(st(), transacao.get(),
                                                            static_cast<unsigned>(c.sql.size()),
@@ -299,25 +302,23 @@ std::vector<std::uint64_t> Anexo::Executar(const std::vector<Comando>& comandos)
                                 nullptr, nullptr);
             const std::uint64_t linhas = declaracao->getAffectedRecords(st());
             declaracao.Liberar(st());
-            if (c.linhasEsperadas && linhas != *c.linhasEsperadas) {
+            if (linhas != c.linhasEsperadas) {
                 // The transaction rolls back as it goes out of scope.
                 throw ErroBanco(kErroAtualizacao,
                                 linhas == 0
                                     ? std::string(kRegistroNaoEncontrado)
                                     : "The update would change " + std::to_string(linhas) +
-                                          " rows instead of " + std::to_string(*c.linhasEsperadas) +
+                                          " rows instead of " + std::to_string(c.linhasEsperadas) +
                                           "; nothing was changed");
             }
-            contagens.push_back(linhas);
         }
         transacao.Confirmar(st());
-        return contagens;
     } catch (const FbException& e) {
         chamada.Falhar(util_, e.getStatus(), kErroSQL);
     }
 }
 
-void Anexo::ExecutarDireto(std::string_view sql, const std::vector<Valor>& valores) {
+void Anexo::Executar(std::string_view sql, const std::vector<Valor>& valores) {
     ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
     Status st(master_);
     try {

@@ -54,9 +54,9 @@ struct Resultado {
 struct Comando {
     std::string sql;
     std::vector<Valor> valores;
-    // When set, a statement that changes any other number of rows undoes the whole
-    // transaction and is an error.
-    std::optional<std::uint64_t> linhasEsperadas;
+    // A statement that changes any other number of rows undoes the whole transaction and
+    // is an error.
+    std::uint64_t linhasEsperadas = 1;
 };
 
 // One attachment to a database. Reads run in the attachment's read-only read-committed
@@ -64,8 +64,8 @@ struct Comando {
 // each read after the first saves the start and the commit of a transaction of its own,
 // two round trips to the server, and holding it costs the server nothing (see
 // kTpbLeitura). A change runs in a read-write read-committed transaction committed
-// before it returns. The reads of a step (emEtapa) run in a read-write transaction that
-// the step's change then commits with it.
+// before it returns. The reads of a step run in a read-write transaction that the
+// step's change then commits with them.
 class Anexo {
 public:
     // Loads the client library at that path (the system's search when it has no '/')
@@ -88,22 +88,26 @@ public:
     void ConcluirEtapa();
     void AbandonarEtapa() noexcept;
 
-    // All rows of a query. Integers (of scale 0) come as decimal text; CHAR keeps its
-    // blanks; other types come as the server's text for them; NULL is nullopt.
-    Resultado Consultar(std::string_view sql, const std::vector<Valor>& valores, bool emEtapa);
+    // All rows of a query, read in the attachment's read-only transaction. Integers (of
+    // scale 0) come as decimal text; CHAR keeps its blanks; other types come as the
+    // server's text for them; NULL is nullopt.
+    Resultado Consultar(std::string_view sql, const std::vector<Valor>& valores);
+    // The same, read in the transaction of a step, which its change commits.
+    Resultado ConsultarNaEtapa(std::string_view sql, const std::vector<Valor>& valores);
 
-    // The statements in one transaction, committed at once; the number of rows each
-    // changed.
-    std::vector<std::uint64_t> Executar(const std::vector<Comando>& comandos);
+    // The changes of a dataset: the statements in one transaction, committed at once,
+    // each one required to change the number of rows it expects.
+    void AplicarAlteracoes(const std::vector<Comando>& comandos);
 
-    // One statement, committed at once, when the number of rows it changed is not
-    // wanted: a single request to the server instead of three.
-    void ExecutarDireto(std::string_view sql, const std::vector<Valor>& valores);
+    // One statement, committed at once, in a single request to the server.
+    void Executar(std::string_view sql, const std::vector<Valor>& valores);
 
 private:
     Firebird::ITransaction* Iniciar(Firebird::ThrowStatusWrapper* st, bool escrita);
-    Firebird::ITransaction* ParaLer(Firebird::ThrowStatusWrapper* st, bool emEtapa);
     Firebird::ITransaction* ParaAlterar(Firebird::ThrowStatusWrapper* st);
+    // Runs the query in that transaction, which it starts when there is none yet.
+    Resultado Ler(std::string_view sql, const std::vector<Valor>& valores,
+                  Firebird::ITransaction*& transacao, bool escrita);
 
     Firebird::IMaster* master_ = nullptr;
     Firebird::IUtil* util_ = nullptr;

@@ -29,8 +29,7 @@ void FalharInterrompida() {
                            "sendo encerrado.");
 }
 
-ChamadaAoServidor::ChamadaAoServidor(Interrupcao* interrupcao, IMaster* master,
-                                     IAttachment* anexo)
+ChamadaAoServidor::ChamadaAoServidor(Interrupcao* interrupcao, IMaster* master, IAttachment* anexo)
     : chamada_(anexo ? interrupcao : nullptr, [master, anexo] {
           StatusSilencioso st(master);
           anexo->cancelOperation(st(), fb_cancel_abort);

@@ -9,7 +9,7 @@ constexpr int kLinhasFinais = 4;
 }
 
 std::string CaminhoDiagOM(const TParametros& p) {
-    return "\\\\" + p.IPServidor + "\\" + p.PastaMagnolia + "\\DiagOM.txt";
+    return RaizDoCompartilhamento(p.IPServidor, p.PastaMagnolia) + "\\DiagOM.txt";
 }
 
 std::string CaminhoArquivoLaudo(const TParametros& p, const TSessao& s,

@@ -6,7 +6,6 @@
 #include "report/construtor.h"
 #include "startup/estacao.h"
 
-#include <charconv>
 #include <filesystem>
 #include <system_error>
 
@@ -89,26 +88,11 @@ bool GravarUltativ(ContextoExecucao& c) {
 
 } // namespace
 
-std::optional<std::int32_t> InteiroDecimal(std::string_view texto) {
-    // from_chars takes a '-' but not a '+'; one sign at most.
-    if (!texto.empty() && texto.front() == '+') {
-        texto.remove_prefix(1);
-        if (!texto.empty() && texto.front() == '-')
-            return std::nullopt;
-    }
-    std::int32_t valor = 0;
-    const auto* fim = texto.data() + texto.size();
-    const auto [p, ec] = std::from_chars(texto.data(), fim, valor);
-    if (ec != std::errc() || p != fim)
-        return std::nullopt;
-    return valor;
-}
-
 std::string CalcularMargemLaudo(std::string_view larguraOM, std::string_view margemEsquerdaLaudo) {
     // The width only decides whether the margin setting counts.
-    if (!InteiroDecimal(larguraOM))
+    if (!InteiroDecimal<std::int32_t>(larguraOM))
         return "  ";
-    const auto n = InteiroDecimal(margemEsquerdaLaudo);
+    const auto n = InteiroDecimal<std::int32_t>(margemEsquerdaLaudo);
     if (!n || *n <= 0)
         return {};
     return std::string(std::min<std::size_t>(static_cast<std::size_t>(*n), kMargemMaxima), ' ');

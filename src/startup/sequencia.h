@@ -3,13 +3,12 @@
 // The start-up sequence, run at the first activation of the main window.
 
 #include "common/datas.h"
+#include "common/sessao.h"
 #include "common/tela.h"
 #include "database/dm.h"
 #include "settings/parametros.h"
-#include "common/sessao.h"
 
 #include <functional>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -35,9 +34,6 @@ void FormActivate(ContextoExecucao& c);
 
 // The system colour of dialog and button faces, used when CONFIG gives no colour.
 inline constexpr std::int32_t kCorFaceDoSistema = static_cast<std::int32_t>(0xFF00000Fu);
-
-// A whole decimal number of 32 bits: an optional sign and decimal digits, nothing else.
-std::optional<std::int32_t> InteiroDecimal(std::string_view texto);
 
 // MargemLaudo: two blanks when LarguraOM is not a whole number; otherwise
 // MargemEsquerdaLaudo blanks, at most 120, none when it is not a positive number.

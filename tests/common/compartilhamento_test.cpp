@@ -75,12 +75,6 @@ TEST(PontoDeMontagem, Ausente) {
     EXPECT_EQ(PontoDeMontagem("incompleta\n\n", "SERVIDOR", "MAGNOLIA"), std::nullopt);
 }
 
-TEST(PontoDeMontagem, ATabelaDesteProcessoNaoTemOCompartilhamentoFicticio) {
-    // Whatever this machine mounts, the resolver reads its real table without error.
-    EXPECT_EQ(PontoDeMontagem(LerBytes("/proc/self/mounts"), "HOST-QUE-NAO-EXISTE", "NADA"),
-              std::nullopt);
-}
-
 // ------------------------------------------------------------------ gvfs
 
 TEST(MontagemGvfs, PastaDoGvfs) {

@@ -99,5 +99,16 @@ TEST(Cp1252, CaracteresForaDaPaginaViramInterrogacao) {
     EXPECT_EQ(Utf8ParaCp1252("\xFF"), "?");
 }
 
+TEST(InteiroDecimal, SinalOpcionalEDigitos) {
+    EXPECT_EQ(InteiroDecimal<std::int32_t>("30"), 30);
+    EXPECT_EQ(InteiroDecimal<std::int32_t>("-1"), -1);
+    EXPECT_EQ(InteiroDecimal<std::int32_t>("+7"), 7);
+    EXPECT_EQ(InteiroDecimal<std::int32_t>("0"), 0);
+    EXPECT_EQ(InteiroDecimal<std::int32_t>("2147483647"), 2147483647);
+    for (const char* ruim :
+         {"", "+", "-", "+-5", "--5", " 5", "5 ", "5a", "1.0", "$1F", "0x10", "2147483648", "\t5"})
+        EXPECT_EQ(InteiroDecimal<std::int32_t>(ruim), std::nullopt) << '"' << ruim << '"';
+}
+
 } // namespace
 } // namespace tessela

@@ -47,7 +47,7 @@ TEST(ParametrosDaConexao, NomesSemDiferencaDeMaiusculas) {
 TEST(Conexao, ConectaNoPrimeiroUsoEFicaAteDesconectar) {
     auto c = NovaConexao(kBancoDados);
     EXPECT_FALSE(c->Conectado());
-    EXPECT_EQ(c->Executar("update ESTACOES set TIPO = TIPO where 1 = 0"), 0u);
+    c->Executar("update ESTACOES set TIPO = TIPO where 1 = 0");
     EXPECT_TRUE(c->Conectado());
     c->Desconectar();
     EXPECT_FALSE(c->Conectado());
@@ -103,19 +103,17 @@ protected:
     std::unique_ptr<TSQLConnection> c;
 };
 
-TEST_F(ComandosNoBanco, ValoresLigadosEContagemDeLinhas) {
+TEST_F(ComandosNoBanco, ValoresLigados) {
     // The order numbers arrive as the texts of the edits; the server converts them.
-    const auto n = c->Executar(
+    c->Executar(
         "Update PEDIDOS set CAIXAQ = '' where ESTACAO = ? and NPEDIDO >= ? and NPEDIDO <= ?",
         {std::string("97"), std::string("1"), std::string("2")});
-    EXPECT_EQ(n, 2u);
     EXPECT_EQ(Caixa(1), "");
     EXPECT_EQ(Caixa(2), "");
     EXPECT_EQ(Caixa(3), "X");
     // Integers and NULL bound as such.
-    EXPECT_EQ(c->Executar("update PEDIDOS set CAIXAQ = ? where ESTACAO = '97' and NPEDIDO = ?",
-                          {std::monostate{}, std::int64_t{3}}),
-              1u);
+    c->Executar("update PEDIDOS set CAIXAQ = ? where ESTACAO = '97' and NPEDIDO = ?",
+                {std::monostate{}, std::int64_t{3}});
     TSQLQuery q(*c);
     q.SQL = "select CAIXAQ from PEDIDOS where ESTACAO = '97' and NPEDIDO = 3";
     q.Abrir();
@@ -126,9 +124,8 @@ TEST_F(ComandosNoBanco, ValoresLigadosEContagemDeLinhas) {
 
 TEST_F(ComandosNoBanco, ApostrofoEBytes1252SaoSoDados) {
     const std::string valor = "o'neill; delete from PEDIDOS; --\xE7\xE3";
-    EXPECT_EQ(c->Executar("update PEDIDOS set CAIXAQ = ? where ESTACAO = ? and NPEDIDO = ?",
-                          {valor.substr(0, 10), std::string("97"), std::int64_t{1}}),
-              1u);
+    c->Executar("update PEDIDOS set CAIXAQ = ? where ESTACAO = ? and NPEDIDO = ?",
+                {valor.substr(0, 10), std::string("97"), std::int64_t{1}});
     EXPECT_EQ(Caixa(1), valor.substr(0, 10));
     EXPECT_EQ(
         ValorUnico(*c, "select count(*) as V from PEDIDOS where ESTACAO = ?", {std::string("97")}),
@@ -210,7 +207,7 @@ TEST(BibliotecaCliente, PastaSemBibliotecaFalhaNoPrimeiroUso) {
     EXPECT_FALSE(c->Conectado());
     // Another library makes it work again.
     c->DefinirBibliotecaCliente(kBibliotecaCliente);
-    EXPECT_EQ(c->Executar("delete from FICHAPRO where 1 = 0"), 0u);
+    EXPECT_NO_THROW(c->Executar("delete from FICHAPRO where 1 = 0"));
 }
 
 TEST(BibliotecaCliente, BibliotecaQueNaoEDoFirebird) {

@@ -216,7 +216,7 @@ TEST_F(ModuloNoServidor, CaminhoGdsDaAsConexoesUmEDoisABibliotecaDaPasta) {
     EXPECT_EQ(ArquivoDoBanco(dm.SQLQuery1), "dados.fdb");
     EXPECT_EQ(ArquivoDoBanco(dm.SQLQuery2), "interfac.fdb");
     // The station's statement and the window-closing statement reach their databases.
-    EXPECT_EQ(dm.SQLConnection1.Executar("update PEDIDOS set CAIXAQ = CAIXAQ where 1 = 0"), 0u);
+    EXPECT_NO_THROW(dm.SQLConnection1.Executar("update PEDIDOS set CAIXAQ = CAIXAQ where 1 = 0"));
 }
 
 TEST_F(ModuloNoServidor, CaminhoGdsComSeparadorFinal) {
@@ -235,7 +235,7 @@ TEST_F(ModuloNoServidor, PastaSemBibliotecaFalhaNoPrimeiroUsoSemDerrubar) {
     EXPECT_FALSE(dm.Config.Ativo());
     EXPECT_THROW(dm.SQLConnection1.Executar("delete from FICHAPRO where 1 = 0"), ErroBanco);
     // The third connection keeps the system's library.
-    EXPECT_EQ(dm.SQLConnection3.Executar("delete from FICHAPRO where 1 = 0"), 0u);
+    EXPECT_NO_THROW(dm.SQLConnection3.Executar("delete from FICHAPRO where 1 = 0"));
 }
 
 // A folder on a share is found through the mount table, as every share path is, with
@@ -252,7 +252,7 @@ TEST_F(ModuloNoServidor, CaminhoGdsNumaPastaDoCompartilhamento) {
     EXPECT_EQ(dm.SQLConnection1.BibliotecaCliente(), (pasta / kBibliotecaCliente).string());
     EXPECT_EQ(dm.SQLConnection2.BibliotecaCliente(), (pasta / kBibliotecaCliente).string());
     EXPECT_EQ(ArquivoDoBanco(dm.SQLQuery1), "dados.fdb");
-    EXPECT_EQ(dm.SQLConnection1.Executar("update PEDIDOS set CAIXAQ = CAIXAQ where 1 = 0"), 0u);
+    EXPECT_NO_THROW(dm.SQLConnection1.Executar("update PEDIDOS set CAIXAQ = CAIXAQ where 1 = 0"));
     fs::remove_all(pasta);
 }
 

@@ -113,24 +113,24 @@ TEST_F(Transacoes, EtapaLeEAlteraNumaSoTransacaoConfirmadaNaHora) {
     etapa.Concluir();
 }
 
-TEST_F(Transacoes, ExecutarDiretoLigaValoresConfirmaNaHoraETrazOErroDoServidor) {
-    c->ExecutarDireto("update PEDIDOS set CAIXAQ = ? where ESTACAO = ? and NPEDIDO = ?",
-                      {std::string("o'n;\xE7\xE3"), std::string("96"), std::int64_t{1}});
-    c->ExecutarDireto("update PEDIDOS set CAIXAQ = ? where ESTACAO = '96' and NPEDIDO = 2",
-                      {std::monostate{}});
+TEST_F(Transacoes, ExecutarLigaValoresConfirmaNaHoraETrazOErroDoServidor) {
+    c->Executar("update PEDIDOS set CAIXAQ = ? where ESTACAO = ? and NPEDIDO = ?",
+                {std::string("o'n;\xE7\xE3"), std::string("96"), std::int64_t{1}});
+    c->Executar("update PEDIDOS set CAIXAQ = ? where ESTACAO = '96' and NPEDIDO = 2",
+                {std::monostate{}});
     EXPECT_EQ(Caixa(1), "o'n;\xE7\xE3");
     EXPECT_EQ(Caixa(2), "");
     try {
-        c->ExecutarDireto("update TABELA_QUE_NAO_HA set X = 1");
+        c->Executar("update TABELA_QUE_NAO_HA set X = 1");
         FAIL() << "no error";
     } catch (const ErroBanco& e) {
         EXPECT_EQ(e.Classe(), "ErroSQL");
         EXPECT_NE(std::string(e.what()).find("TABELA_QUE_NAO_HA"), std::string::npos) << e.what();
     }
     // A value the column cannot hold changes nothing.
-    EXPECT_THROW(c->ExecutarDireto("update PEDIDOS set CAIXAQ = ? where ESTACAO = '96'",
-                                   {std::string(11, 'Z')}),
-                 ErroBanco);
+    EXPECT_THROW(
+        c->Executar("update PEDIDOS set CAIXAQ = ? where ESTACAO = '96'", {std::string(11, 'Z')}),
+        ErroBanco);
     EXPECT_EQ(Caixa(1), "o'n;\xE7\xE3");
 }
 

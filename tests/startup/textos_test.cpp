@@ -6,17 +6,6 @@
 namespace tessela {
 namespace {
 
-TEST(InteiroDecimal, SinalOpcionalEDigitos) {
-    EXPECT_EQ(InteiroDecimal("30"), 30);
-    EXPECT_EQ(InteiroDecimal("-1"), -1);
-    EXPECT_EQ(InteiroDecimal("+7"), 7);
-    EXPECT_EQ(InteiroDecimal("0"), 0);
-    EXPECT_EQ(InteiroDecimal("2147483647"), 2147483647);
-    for (const char* ruim :
-         {"", "+", "-", "+-5", "--5", " 5", "5 ", "5a", "1.0", "$1F", "0x10", "2147483648", "\t5"})
-        EXPECT_EQ(InteiroDecimal(ruim), std::nullopt) << '"' << ruim << '"';
-}
-
 TEST(CalcularMargemLaudo, LarguraQueNaoEInteiroDaDoisBrancos) {
     EXPECT_EQ(CalcularMargemLaudo("", "10"), "  ");
     EXPECT_EQ(CalcularMargemLaudo("abc", "10"), "  ");
