@@ -1,4 +1,4 @@
-#include "screen/cores.h"
+#include "common/cores.h"
 
 namespace tessela {
 

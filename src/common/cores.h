@@ -1,7 +1,8 @@
 #pragma once
 
 // Colours are 32-bit values: 0x00BBGGRR, or with the top byte 0xFF a system colour
-// whose index is the low byte (the indices of the Windows system colours).
+// whose index is the low byte (the indices of the Windows system colours). One decoding
+// for the window and the printed page alike.
 
 #include <QColor>
 #include <QPalette>

@@ -1,4 +1,4 @@
-#include "screen/texto_qt.h"
+#include "common/texto_qt.h"
 
 #include "common/texto.h"
 

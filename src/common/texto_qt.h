@@ -1,6 +1,7 @@
 #pragma once
 
-// The widget boundary: code-page-1252 bytes to Qt strings and back.
+// The Qt boundary of the window and the painter: code-page-1252 bytes to Qt strings and
+// back.
 
 #include <QString>
 #include <string>

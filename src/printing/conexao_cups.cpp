@@ -53,8 +53,8 @@ std::string MotivoSemConexao() {
         addrinfo pedido{};
         pedido.ai_socktype = SOCK_STREAM;
         addrinfo* enderecos = nullptr;
-        const int r = getaddrinfo(servidor.c_str(), std::to_string(ippPort()).c_str(), &pedido,
-                                  &enderecos);
+        const int r =
+            getaddrinfo(servidor.c_str(), std::to_string(ippPort()).c_str(), &pedido, &enderecos);
         if (r != 0)
             return gai_strerror(r);
         erro = ErroAoConectar(enderecos->ai_family, enderecos->ai_addr, enderecos->ai_addrlen);
@@ -64,7 +64,8 @@ std::string MotivoSemConexao() {
 }
 
 bool RespostaDoServidor(ipp_status_t estado) {
-    return estado >= IPP_STATUS_ERROR_BAD_REQUEST && estado < IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED &&
+    return estado >= IPP_STATUS_ERROR_BAD_REQUEST &&
+           estado < IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED &&
            estado != IPP_STATUS_ERROR_INTERNAL && estado != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
 }
 
@@ -83,8 +84,8 @@ ConexaoCups::ConexaoCups(Interrupcao* interrupcao, int esperaMs) : interrupcao_(
         if (const int fd = socket_.load(); fd >= 0)
             ::shutdown(fd, SHUT_RDWR); // the blocked request returns at once
     });
-    http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                         esperaMs, &cancelar_);
+    http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, esperaMs,
+                         &cancelar_);
     if (chamada_->Cortada())
         throw ErroInterrompido("Impress\xE3o interrompida: o programa est\xE1 sendo encerrado.");
     if (http_ == nullptr)
@@ -117,8 +118,9 @@ std::exception_ptr ConexaoCups::Falha(const std::string& impressora) const {
     } catch (...) {
         return std::current_exception();
     }
-    return std::make_exception_ptr(ErroImpressao("A comunica\xE7\xE3o com o servidor de impress\xE3o " +
-                                                 EnderecoDoServidor() + " foi interrompida."));
+    return std::make_exception_ptr(
+        ErroImpressao("A comunica\xE7\xE3o com o servidor de impress\xE3o " + EnderecoDoServidor() +
+                      " foi interrompida."));
 }
 
 } // namespace tessela

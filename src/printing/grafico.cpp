@@ -1,11 +1,12 @@
 #include "printing/grafico.h"
 
+#include "common/cores.h"
 #include "common/texto.h"
+#include "common/texto_qt.h"
 #include "printing/mensagens.h"
 #include "printing/paginas.h"
 #include "printing/selecao.h"
 
-#include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QFont>
@@ -14,7 +15,6 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPainter>
-#include <QPalette>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRectF>
@@ -37,10 +37,6 @@ constexpr const char* kContinuarPdf = "Tecle <enter> para continuar a impress\xE
 
 constexpr const char* kFonteReserva = "Consolas";
 constexpr int kPontosReserva = 8;
-
-QString ParaQt(const std::string& texto) {
-    return QString::fromUtf8(Cp1252ParaUtf8(texto));
-}
 
 bool EntrelinhamentoValido(const TParametros& p) {
     return p.EntrelinhamentoLaudo >= 4 || p.EntrelinhamentoCorpo >= 4;
@@ -78,26 +74,6 @@ QFont FonteDoLaudo(const TParametros& p, int dpiY) {
     return fonte;
 }
 
-// 0x00BBGGRR, or a system colour when the top byte is 0xFF.
-QColor CorDoTexto(std::int32_t cor) {
-    const auto valor = static_cast<std::uint32_t>(cor);
-    if ((valor >> 24) == 0xFF) {
-        const QPalette paleta = QGuiApplication::palette();
-        switch (valor & 0xFF) {
-        case 5: // window
-            return paleta.color(QPalette::Base);
-        case 15: // button face
-            return paleta.color(QPalette::Button);
-        case 18: // button text
-            return paleta.color(QPalette::ButtonText);
-        default:
-            return paleta.color(QPalette::WindowText);
-        }
-    }
-    return QColor(static_cast<int>(valor & 0xFF), static_cast<int>((valor >> 8) & 0xFF),
-                  static_cast<int>((valor >> 16) & 0xFF));
-}
-
 // The job options Qt's own CUPS engine gives a document of this printer.
 OpcoesTrabalho OpcoesDoDocumento(const QPrinter& impressora) {
     OpcoesTrabalho opcoes{{"media", impressora.pageLayout().pageSize().key().toStdString()}};
@@ -130,8 +106,8 @@ std::optional<std::string> EnviarPagina(const QPrinter& impressora, SistemaImpre
     try {
         auto trabalho = sistema.CriarTrabalho(nome, impressora.docName().toStdString(),
                                               FormatoDocumento::Pdf, OpcoesDoDocumento(impressora));
-        trabalho->Escrever(std::string_view(documento.constData(),
-                                            static_cast<std::size_t>(documento.size())));
+        trabalho->Escrever(
+            std::string_view(documento.constData(), static_cast<std::size_t>(documento.size())));
         trabalho->Concluir();
     } catch (const ErroTrabalhoRecusado& e) {
         return std::string(e.what());
@@ -159,7 +135,7 @@ std::optional<std::string> ImprimirPagina(QPrinter& impressora, const TParametro
     const double x = static_cast<double>(std::lround(resolucao.horizontal / 25.4)) *
                      resolucao.vertical / resolucao.horizontal;
     pintor.setFont(FonteDoLaudo(p, resolucao.vertical));
-    pintor.setPen(CorDoTexto(p.CorFonte));
+    pintor.setPen(CorDoValor(p.CorFonte, QGuiApplication::palette()));
     const double largura = impressora.width() > x ? impressora.width() - x : 1.0;
     const double altura = pintor.fontMetrics().height();
     int n = 1;
@@ -219,8 +195,9 @@ void ImprimirPaginas(const TParametros& p, TSessao& s, Tela& tela, SistemaImpres
         return;
     QTemporaryFile arquivo(QDir::tempPath() + QStringLiteral("/tessela-pagina-XXXXXX"));
     if (!arquivo.open())
-        throw ErroEntradaSaida("N\xE3o foi poss\xEDvel criar o arquivo tempor\xE1rio da p\xE1gina: " +
-                               Utf8ParaCp1252(arquivo.errorString().toStdString()));
+        throw ErroEntradaSaida(
+            "N\xE3o foi poss\xEDvel criar o arquivo tempor\xE1rio da p\xE1gina: " +
+            DeQt(arquivo.errorString()));
     QPrinter impressora;
     const Resolucao resolucao = ResolucaoDaImpressora(sistema, nome);
     if (const auto falha = PrepararImpressora(impressora, nome, resolucao, arquivo.fileName())) {
@@ -258,12 +235,12 @@ void SelecionarEImprimir(const TParametros& p, TSessao& s, Tela& tela, SistemaIm
 }
 
 // Gives the default back; a failure says which printer could not be given back.
-void Devolver(Interrupcao::Emprestimo& padrao, const PadraoDoUsuario& lembrado) {
+void Devolver(Interrupcao::Emprestimo& padrao, const std::optional<std::string>& lembrada) {
     try {
         padrao.Devolver();
     } catch (const Erro& e) {
         throw ErroImpressao("N\xE3o foi poss\xEDvel devolver a impressora padr\xE3o \"" +
-                            lembrado.nome.value_or("") + "\": " + e.what());
+                            lembrada.value_or("") + "\": " + e.what());
     }
 }
 
@@ -272,14 +249,15 @@ void Devolver(Interrupcao::Emprestimo& padrao, const PadraoDoUsuario& lembrado) 
 void ImprimirGrafico(const TParametros& p, TSessao& s, TImpressorasInstaladas& registro, Tela& tela,
                      SistemaImpressao& sistema, std::chrono::milliseconds espera,
                      Interrupcao* interrupcao) {
-    const PadraoDoUsuario lembrado = sistema.GuardarPadrao();
+    const auto lembrada = ImpressoraPadrao(sistema);
+    const auto configuracao = sistema.ConfiguracaoDoPadrao();
     const std::vector<std::string>& instaladas = ImpressorasInstaladas(registro, sistema);
-    // Lent for the print and given back as it was read before it, without asking the
-    // print system, which may be gone by then. With no default before the print, the
-    // printer selected stays the default.
+    // Lent for the print and given back as the user's setting was before it, without
+    // asking the print system, which may be gone by then. With no default before the
+    // print, the printer selected stays the default.
     Interrupcao::Emprestimo padrao(interrupcao, [&] {
-        if (lembrado.nome)
-            sistema.DevolverPadrao(lembrado);
+        if (lembrada)
+            sistema.RestaurarConfiguracaoDoPadrao(configuracao);
     });
     try {
         SelecionarEImprimir(p, s, tela, sistema, instaladas, espera, padrao);
@@ -287,13 +265,13 @@ void ImprimirGrafico(const TParametros& p, TSessao& s, TImpressorasInstaladas& r
         // The error that interrupted the print is the one that goes on; a default that
         // could not be given back is told first.
         try {
-            Devolver(padrao, lembrado);
+            Devolver(padrao, lembrada);
         } catch (const Erro& e) {
             tela.Mensagem(e.what(), TipoMensagem::Erro);
         }
         throw;
     }
-    Devolver(padrao, lembrado);
+    Devolver(padrao, lembrada);
 }
 
 } // namespace tessela

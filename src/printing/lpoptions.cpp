@@ -40,10 +40,6 @@ LinhaLpoptions Separar(const std::string& linha) {
     return l;
 }
 
-bool MesmaPalavra(const std::string& a, const char* b) {
-    return MaiusculasAZ(a) == MaiusculasAZ(b);
-}
-
 std::string HomeDoUsuario() {
     if (const char* home = std::getenv("HOME"); home && *home)
         return home;
@@ -79,13 +75,13 @@ std::string ComPadrao(const std::string& conteudo, const std::string& nome) {
         const std::string linha = conteudo.substr(inicio, fim - inicio);
         inicio = fim + 1;
         const LinhaLpoptions l = Separar(linha);
-        const bool dest = MesmaPalavra(l.palavra, "Dest");
-        const bool padrao = MesmaPalavra(l.palavra, "Default");
+        const bool dest = IguaisSemCaixa(l.palavra, "Dest");
+        const bool padrao = IguaisSemCaixa(l.palavra, "Default");
         if (!dest && !padrao) {
             resultado += linha + "\n";
             continue;
         }
-        if (!achado && MaiusculasAZ(l.destino) == MaiusculasAZ(nome)) {
+        if (!achado && IguaisSemCaixa(l.destino, nome)) {
             achado = true;
             resultado += "Default " + l.destino + l.resto + "\n";
         } else if (dest || l.resto.find_first_not_of(" \t") != std::string::npos ||

@@ -15,7 +15,7 @@ bool RelatorioEmBranco(const std::vector<std::string>& linhas) {
     return linhas.empty() || linhas[0].find_first_not_of(' ') == std::string::npos;
 }
 
-std::string MensagemNaoEncontrada(const std::string& impressora) {
+std::string MensagemImpressoraNaoEncontrada(const std::string& impressora) {
     return "Impressora \"" + impressora +
            "\" n\xE3o encontrada.\rO Laudo do Controle de Qualidade n\xE3o ser\xE1 impresso. ";
 }
@@ -34,7 +34,7 @@ void ImprimirPaginas(const TParametros& p, Tela& tela, SistemaImpressao& sistema
     if (RelatorioEmBranco(linhas))
         return;
     if (!sistema.Existe(impressora)) {
-        tela.Mensagem(MensagemNaoEncontrada(impressora), TipoMensagem::Aviso);
+        tela.Mensagem(MensagemImpressoraNaoEncontrada(impressora), TipoMensagem::Aviso);
         return;
     }
     for (const auto& pagina : MontarPaginas(linhas, ValorLinhasPorPagina(p.LinhasPorPagina))) {

@@ -14,8 +14,8 @@ std::string MensagemInstaladas(const std::vector<std::string>& instaladas) {
     return "Impressoras instaladas: \r" + TextoListaImpressoras(instaladas);
 }
 
-std::string MensagemNaoEncontrada(const std::string& configurada,
-                                  const std::vector<std::string>& instaladas) {
+std::string MensagemImpressoraNaoInstalada(const std::string& configurada,
+                                           const std::vector<std::string>& instaladas) {
     return "A impressora \"" + configurada +
            "\" informada n\xE3o corresponde a nenhuma das impressoras instaladas no servidor.\r"
            "As op\xE7\xF5"
@@ -77,7 +77,7 @@ bool LocalizarImpressora(TSessao& sessao, Tela& tela, SistemaImpressao& sistema,
     }
     const auto escolha = EscolherImpressora(sessao.ImpressoraRelatorios, instaladas);
     if (!escolha) {
-        tela.Mensagem(MensagemNaoEncontrada(sessao.ImpressoraRelatorios, instaladas),
+        tela.Mensagem(MensagemImpressoraNaoInstalada(sessao.ImpressoraRelatorios, instaladas),
                       TipoMensagem::Simples);
         return false;
     }

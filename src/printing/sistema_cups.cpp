@@ -163,12 +163,12 @@ void SistemaCups::DefinirPadrao(const std::string& nome) {
     GravarPadraoNoLpoptions(Cp1252ParaUtf8(nome));
 }
 
-PadraoDoUsuario SistemaCups::GuardarPadrao() {
-    return {Padrao(), LerLpoptions()};
+std::optional<std::string> SistemaCups::ConfiguracaoDoPadrao() {
+    return LerLpoptions();
 }
 
-void SistemaCups::DevolverPadrao(const PadraoDoUsuario& padrao) {
-    RestaurarLpoptions(padrao.configuracao);
+void SistemaCups::RestaurarConfiguracaoDoPadrao(const std::optional<std::string>& configuracao) {
+    RestaurarLpoptions(configuracao);
 }
 
 bool SistemaCups::Existe(const std::string& nome) {

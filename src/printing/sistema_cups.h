@@ -17,8 +17,8 @@ public:
     std::vector<std::string> Impressoras() override;
     std::optional<std::string> Padrao() override;
     void DefinirPadrao(const std::string& nome) override;
-    PadraoDoUsuario GuardarPadrao() override;
-    void DevolverPadrao(const PadraoDoUsuario& padrao) override;
+    std::optional<std::string> ConfiguracaoDoPadrao() override;
+    void RestaurarConfiguracaoDoPadrao(const std::optional<std::string>& configuracao) override;
     bool Existe(const std::string& nome) override;
     std::optional<Resolucao> ResolucaoPadrao(const std::string& nome) override;
     std::unique_ptr<Trabalho> CriarTrabalho(const std::string& impressora,

@@ -50,13 +50,6 @@ public:
     virtual void Concluir() = 0;
 };
 
-// The user's default printer before a print: its name, none when there was no default,
-// and the user's own setting behind it as it was, none when the user had none.
-struct PadraoDoUsuario {
-    std::optional<std::string> nome;
-    std::optional<std::string> configuracao;
-};
-
 // Every operation that asks the print system throws ErroImpressao when it does not
 // answer; operations refused throw ErroTrabalhoRecusado.
 class SistemaImpressao {
@@ -74,12 +67,11 @@ public:
     // back also when the print system went away. The caller knows the name is installed.
     virtual void DefinirPadrao(const std::string& nome) = 0;
 
-    // The default printer and the user's setting behind it, to be given back as they were.
-    virtual PadraoDoUsuario GuardarPadrao() = 0;
-
-    // Puts the user's setting back as GuardarPadrao read it, without asking the print
+    // The user's own setting behind the default printer as it is now, none when the user
+    // has none; and the same setting put back as it was read, without asking the print
     // system.
-    virtual void DevolverPadrao(const PadraoDoUsuario& padrao) = 0;
+    virtual std::optional<std::string> ConfiguracaoDoPadrao() = 0;
+    virtual void RestaurarConfiguracaoDoPadrao(const std::optional<std::string>& configuracao) = 0;
 
     // True when a printer of exactly that name exists (letter case distinct).
     virtual bool Existe(const std::string& nome) = 0;

@@ -1,9 +1,9 @@
 #include "screen/formom.h"
 
+#include "common/cores.h"
 #include "common/interrupcao.h"
-#include "screen/cores.h"
+#include "common/texto_qt.h"
 #include "screen/mensagens.h"
-#include "screen/texto_qt.h"
 
 #include <QApplication>
 #include <QCloseEvent>

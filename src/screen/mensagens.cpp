@@ -1,6 +1,6 @@
 #include "screen/mensagens.h"
 
-#include "screen/texto_qt.h"
+#include "common/texto_qt.h"
 
 namespace tessela {
 
