@@ -86,7 +86,7 @@ void PrepararLaudo(const ContextoLaudo& c, const DataHora& hoje) {
     c.tela.EsconderEdicoes();
     try {
         // Every row of the work table, of all stations.
-        c.dm.SQLConnection3.ExecutarDireto(kSqlEsvaziarFichaPro);
+        c.dm.SQLConnection3.Executar(kSqlEsvaziarFichaPro);
         c.tela.LimparRelatorio();
     } catch (const std::exception&) {
         c.tela.Mensagem("Erro tentando executar \"delete from fichapro\" em " +

@@ -1,13 +1,13 @@
 // The entry point: the five positional arguments, the application, the run.
 
+#include "common/interrupcao.h"
 #include "common/programa.h"
 #include "common/texto.h"
-#include "common/interrupcao.h"
 #include "screen/aplicacao.h"
 #include "screen/falhas.h"
 #include "screen/inicio.h"
-#include "screen/programa.h"
 #include "startup/encerramento.h"
+#include "startup/programa.h"
 
 #include <clocale>
 #include <cstdlib>

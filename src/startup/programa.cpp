@@ -1,4 +1,4 @@
-#include "screen/programa.h"
+#include "startup/programa.h"
 
 #include "database/dm.h"
 #include "printing/comando.h"
@@ -13,7 +13,7 @@ namespace tessela {
 
 void LimparCaixaPedidos(TSQLConnection& conexao, const CamposPedido& campos) {
     try {
-        conexao.ExecutarDireto(kSqlLimparCaixaPedidos,
+        conexao.Executar(kSqlLimparCaixaPedidos,
                          {campos.estacao, campos.pedidoInicial, campos.pedidoFinal});
     } catch (const std::exception&) {
         // Clearing the mark is a courtesy to the suite; leaving never fails on it.

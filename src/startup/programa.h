@@ -1,6 +1,7 @@
 #pragma once
 
-// The run of the program: main window, data module, event loop.
+// The run of the program, above every subsystem: it ties the main window to the data
+// module, the settings, the start-up sequence and printing, and runs the event loop.
 
 #include "common/interrupcao.h"
 #include "common/sessao.h"
@@ -11,9 +12,6 @@
 #include <string>
 
 namespace tessela {
-
-inline constexpr const char* kSqlLimparCaixaPedidos =
-    "Update PEDIDOS set CAIXAQ = '' where ESTACAO = ? and NPEDIDO >= ? and NPEDIDO <= ?";
 
 // The statement run when the window closes: clears the CAIXAQ mark of the station's
 // orders in the range, with the values bound; any error is ignored.

@@ -92,12 +92,6 @@ ligar_proxy() { # [--mudo]
     { grep -v -i servidor /etc/hosts; echo "127.0.0.2 SERVIDOR servidor"; } >"$trabalho/hosts"
     mount --bind "$trabalho/hosts" /etc/hosts
 }
-# The window on the report screen, the report file written.
-esperar_relatorio() {
-    janela=$(esperar_janela 'rio: "maria"') || falha "the window never took the user's caption"
-    esperar_arquivo "$interfac/Fichapes1.txt" || falha "no Fichapes1.txt"
-    sleep 1 # the report screen follows the file
-}
 nada_escrito() { # where
     [ "$(carimbo_da_estacao)" = "N|" ] || falha "$1: station 03 stamped: $(carimbo_da_estacao)"
     [ -z "$(ls -A "$interfac")" ] || falha "$1: files in Interfac03: $(ls -A "$interfac")"

@@ -44,18 +44,13 @@ preparar_banco
 # --- The display, the print system's client side, the program folder ------------------
 
 iniciar_xvfb
-mkdir -m 0700 "$trabalho/runtime" "$trabalho/casa"
-export XDG_RUNTIME_DIR="$trabalho/runtime" HOME="$trabalho/casa"
 export CUPS_SERVER="127.0.0.1:${TESSELA_CUPS_PORTA:-8631}"
 unset LPDEST PRINTER
-
-pasta="$trabalho/programa"
-mkdir -p "$pasta"
-cp "$executavel" "$pasta/tessela"
-{
-    linha_ini "IP DO SERVIDOR CENTRAL.........................:" SERVIDOR
-    linha_ini "NOME DO BANCO DE DADOS CENTRAL.................:" MAGNOLIA.BD
-} >"$pasta/CONFIGBD.INI"
+# No margin, so the report is the example of the report layout; 12 lines per page, so
+# the print takes two pages.
+preparar_programa "$executavel" 0 \
+    "TIPO DE IMPRESSORA.............................:" "" \
+    "QUANTIDADE DE LINHAS POR PAGINA IMPRESSA OM....:" 12
 
 rm -f "$TESSELA_COMPARTILHAMENTO/DiagOM.txt" "$interfac"/*
 hoje_inicio=$(date +%d/%m/%Y)
@@ -63,8 +58,8 @@ hoje_inicio=$(date +%d/%m/%Y)
 # --- No MAGNOLIA.INI ------------------------------------------------------------------
 
 if [ "$modo" = sem-ini ]; then
-    "$pasta/tessela" 000123 L2301 "DISTRIBUIDORA CENTRAL" 12/2027 maria &
-    tessela_pid=$!
+    rm "$pasta/MAGNOLIA.INI"
+    iniciar_tessela
     caixa=$(esperar_janela "^$TITULO_APLICACAO\$") || falha "no message box"
     sleep 0.5
     visiveis=$(janelas_visiveis)
@@ -95,33 +90,10 @@ rm -rf "${raiz_cups:?}/pdf/"*
 mkdir -p "$HOME/.cups"
 printf 'Default Bruta\n' >"$HOME/.cups/lpoptions"
 
-# No margin, so the report is the example of the report layout; 12 lines per page, so
-# the print takes two pages.
-{
-    linha_ini "IP DO SERVIDOR CENTRAL.........................:" SERVIDOR
-    linha_ini "NOME DO COMPARTILHAMENTO DA PASTA MAGNOLIA.....:" MAGNOLIA
-    linha_ini "TITULO CENTRAL DO LAUDO DO DO C.Q. PROD.PRONTOS:" MATERIAS-PRIMAS
-    linha_ini "LARGURA DA OM (QDE TRACOS).....................:" 119
-    linha_ini "MARGEM ESQUERDA DO LAUDO.......................:" 0
-    linha_ini "TIPO DE IMPRESSORA.............................:" ""
-    linha_ini "QUANTIDADE DE LINHAS POR PAGINA IMPRESSA OM....:" 12
-} >"$pasta/MAGNOLIA.INI"
-
 iniciar_relatorio() {
     rm -f "$interfac/Fichapes1.txt"
-    "$pasta/tessela" 000123 L2301 "DISTRIBUIDORA CENTRAL" 12/2027 "${1:-maria}" &
-    tessela_pid=$!
-    janela=$(esperar_janela 'rio: "maria"') || falha "the window never took the user's caption"
-    esperar_arquivo "$interfac/Fichapes1.txt" || falha "no Fichapes1.txt"
-    sleep 1 # the report screen follows the file
-}
-# The end by a signal: the status a shell gives a run ended by it, no window left, no
-# error logged.
-verificar_fim_por_sinal() { # signal name, number, where
-    [ "$status" = $((128 + $2)) ] || falha "$1 $3: status $status, expected $((128 + $2))"
-    [ -z "$(janelas_visiveis)" ] || falha "$1 $3: windows left"
-    [ -z "$(find "$pasta" -name 'erros*.log')" ] || falha "$1 $3: errors logged: $(cat "$pasta"/LOG/erros*.log)"
-    ok "$1 $3: ended in $duracao ms, status $status, no window left"
+    iniciar_tessela
+    esperar_relatorio
 }
 
 if [ "$modo" = sinais ]; then
@@ -146,8 +118,7 @@ if [ "$modo" = sinais ]; then
     ok "SIGHUP: page 1 whole, no page 2, the default printer Bruta again"
 
     # A user with no station: the waiting panel and the box naming the user.
-    "$pasta/tessela" 000123 L2301 "DISTRIBUIDORA CENTRAL" 12/2027 ninguem &
-    tessela_pid=$!
+    iniciar_tessela ninguem
     caixa=$(esperar_caixa) || falha "no message for the unknown user"
     sleep 0.5
     sinalizar INT

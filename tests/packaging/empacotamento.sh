@@ -118,14 +118,16 @@ verificar_arvore() { # root
     ok "icon"
 }
 
-# The desktop entry starts the command by name, with no arguments: the suite passes
-# the five arguments; a menu has none to give.
+# The desktop entry names the program and its icon for the desktop, and shows in no
+# menu: the suite starts the program with its five arguments, and a menu has none to
+# give (started without them it only says that no station was found).
 verificar_entrada() { # file
     local entrada=$1
     [ "$(stat -c %a "$entrada")" = 644 ] || falha "desktop entry mode $(stat -c %a "$entrada")"
     [ "$(head -n 1 "$entrada")" = "[Desktop Entry]" ] || falha "desktop entry header"
     local chave
-    for chave in "Type=Application" "Name=Tessela" "Exec=tessela" "Icon=tessela" "Terminal=false"; do
+    for chave in "Type=Application" "Name=Tessela" "Exec=tessela" "Icon=tessela" "Terminal=false" \
+        "NoDisplay=true"; do
         grep -qx "$chave" "$entrada" || falha "desktop entry lacks $chave"
     done
     grep -q '^Categories=.*\(Office\|Utility\|Education\|Science\);' "$entrada" ||

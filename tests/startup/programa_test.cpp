@@ -8,12 +8,12 @@
 #include "common/arquivo_texto.h"
 #include "common/registro.h"
 #include "common/texto.h"
+#include "common/texto_qt.h"
 #include "database/dm.h"
 #include "screen/aplicacao.h"
 #include "screen/formom.h"
-#include "screen/programa.h"
-#include "screen/texto_qt.h"
 #include "settings/leitor.h"
+#include "startup/programa.h"
 #include "support/apoio.h"
 
 #include <QMessageBox>

@@ -195,13 +195,11 @@ TEST_F(Sequencia, MargemDaConfiguracao) {
     EXPECT_EQ(amb.tela.relatorio[1], std::string(120, ' ') + std::string(119, '-'));
 }
 
-TEST_F(Sequencia, MargemPredefinidaDeCinco) {
-    Rodar(teste::IniDeTeste({LinhaIni(kLargura, "30")}));
-    EXPECT_EQ(amb.s.MargemLaudo, std::string(5, ' '));
-}
-
-TEST_F(Sequencia, TituloDaIndustria) {
-    Rodar(teste::IniDeTeste({LinhaIni(kTipoUsuario, "INDUSTRIA")}));
+// The settings reach the sequence: the preset margin of five blanks when the file has a
+// width and no margin, and the caption of an industry's user.
+TEST_F(Sequencia, PredefinicaoDaMargemETituloDaIndustria) {
+    Rodar(teste::IniDeTeste({LinhaIni(kLargura, "30"), LinhaIni(kTipoUsuario, "industria")}));
+    EXPECT_EQ(amb.tela.relatorio[1], std::string(5, ' ') + std::string(119, '-'));
     EXPECT_EQ(amb.tela.titulo,
               "  KOR IND\xDASTRIA         Usu\xE1rio: \"maria\"   Esta\xE7\xE3o: 03");
 }

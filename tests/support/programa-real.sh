@@ -1,8 +1,9 @@
 # Helpers of the tests that run the real program as a user runs it: in a real X server
 # (Xvfb), driven by key presses and signals, against the private Firebird server of the
-# test run, inside the test share. Sourced (bash) by tests/e2e/ponta-a-ponta.sh and
-# tests/packaging/instalado.sh, which set `trabalho` (their work folder) first, put the
-# running program's pid in tessela_pid, and call limpar_programa_real on their way out.
+# test run, inside the test share. Sourced (bash) by tests/e2e/ponta-a-ponta.sh,
+# tests/e2e/falhas.sh and tests/packaging/instalado.sh, which set `trabalho` (their work
+# folder) first, put the running program's pid in tessela_pid, and call
+# limpar_programa_real on their way out.
 # shellcheck shell=bash disable=SC2015,SC2034 # "[ a ] && [ b ] || falha" is meant; callers read the variables
 
 SENHA=tealcobra
@@ -228,6 +229,12 @@ preparar_programa() { # executable, margin, [settings line, value]...
 iniciar_tessela() { # [user]
     "$pasta/tessela" 000123 L2301 "DISTRIBUIDORA CENTRAL" 12/2027 "${1:-maria}" &
     tessela_pid=$!
+}
+# The window of the run on the report screen (janela), Fichapes1.txt written in interfac.
+esperar_relatorio() {
+    janela=$(esperar_janela 'rio: "maria"') || falha "the window never took the user's caption"
+    esperar_arquivo "$interfac/Fichapes1.txt" || falha "no Fichapes1.txt"
+    sleep 1 # the report screen follows the file
 }
 # The end by a signal within a second: the status a shell gives a run ended by it, no
 # window left, no error logged and no crash report.
