@@ -31,8 +31,8 @@ std::string Conteudo(const std::vector<std::string>& linhas) {
     return bytes;
 }
 
-// Writes all the bytes and makes sure they reached the file system (a share may report a
-// full disk only then); the errno of the failure, or 0.
+// Writes all the bytes; the errno of the failure, or 0. A share that refuses them late
+// (cifs, nfs) says so when the file is closed, which every caller checks.
 int EscreverTudo(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = write(fd, bytes.data(), bytes.size());
@@ -42,7 +42,7 @@ int EscreverTudo(int fd, std::string_view bytes) {
             return n < 0 ? errno : EIO;
         bytes.remove_prefix(static_cast<std::size_t>(n));
     }
-    return fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+    return 0;
 }
 
 // The lines that were there stay, without a piece of the new one. Should even that
@@ -109,7 +109,7 @@ int AcrescentarInteiro(int fd, std::string_view bytes) {
     while ((escritos = write(fd, bytes.data(), bytes.size())) < 0 && errno == EINTR) {
     }
     if (escritos == static_cast<ssize_t>(bytes.size()))
-        return fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
+        return 0;
     const int erro = escritos < 0 ? errno : ENOSPC;
     if (escritos > 0)
         Encurtar(fd, antes.st_size);

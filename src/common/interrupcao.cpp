@@ -139,24 +139,20 @@ Interrupcao::Emprestimo::~Emprestimo() {
         interrupcao_->emprestimos_.erase(posicao_);
 }
 
+std::unique_lock<std::timed_mutex> Interrupcao::Emprestimo::Travar() const {
+    if (!interrupcao_)
+        return {};
+    return std::unique_lock(interrupcao_->emprestimosMutex_);
+}
+
 void Interrupcao::Emprestimo::Tomar(const std::function<void()>& tomar) {
-    if (!interrupcao_) {
-        if (!devolvido_)
-            tomar();
-        return;
-    }
-    std::lock_guard trava(interrupcao_->emprestimosMutex_);
+    const auto trava = Travar();
     if (!devolvido_)
         tomar();
 }
 
 void Interrupcao::Emprestimo::Devolver() {
-    if (!interrupcao_) {
-        if (!std::exchange(devolvido_, true))
-            devolver_();
-        return;
-    }
-    std::lock_guard trava(interrupcao_->emprestimosMutex_);
+    const auto trava = Travar();
     if (!std::exchange(devolvido_, true))
         devolver_();
 }

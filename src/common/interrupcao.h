@@ -82,6 +82,10 @@ public:
 
     private:
         friend class Interrupcao;
+        // Against the end that gives everything back from another thread; none without
+        // an Interrupcao.
+        std::unique_lock<std::timed_mutex> Travar() const;
+
         Interrupcao* interrupcao_;
         std::list<Emprestimo*>::iterator posicao_;
         std::function<void()> devolver_;

@@ -3,7 +3,6 @@
 #include "database/firebird_interrupcao.h"
 #include "database/firebird_mensagens.h"
 
-#include <cstring>
 #include <dlfcn.h>
 #include <utility>
 
@@ -177,12 +176,8 @@ Anexo::~Anexo() {
     ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
     Desfazer(master_, etapa_);
     Desfazer(master_, leitura_);
-    if (anexo_) {
-        StatusSilencioso st(master_);
-        anexo_->detach(st());
-        if (st.Falhou())
-            anexo_->release();
-    }
+    if (anexo_)
+        DesanexarEmSilencio(master_, anexo_);
     if (provedor_)
         provedor_->release();
 }
@@ -302,14 +297,12 @@ void Anexo::AplicarAlteracoes(const std::vector<Comando>& comandos) {
                                 nullptr, nullptr);
             const std::uint64_t linhas = declaracao->getAffectedRecords(st());
             declaracao.Liberar(st());
-            if (linhas != c.linhasEsperadas) {
+            if (linhas != 1) {
                 // The transaction rolls back as it goes out of scope.
                 throw ErroBanco(kErroAtualizacao,
-                                linhas == 0
-                                    ? std::string(kRegistroNaoEncontrado)
-                                    : "The update would change " + std::to_string(linhas) +
-                                          " rows instead of " + std::to_string(c.linhasEsperadas) +
-                                          "; nothing was changed");
+                                linhas == 0 ? std::string(kRegistroNaoEncontrado)
+                                            : "The update would change " + std::to_string(linhas) +
+                                                  " rows instead of 1; nothing was changed");
             }
         }
         transacao.Confirmar(st());

@@ -54,9 +54,6 @@ struct Resultado {
 struct Comando {
     std::string sql;
     std::vector<Valor> valores;
-    // A statement that changes any other number of rows undoes the whole transaction and
-    // is an error.
-    std::uint64_t linhasEsperadas = 1;
 };
 
 // One attachment to a database. Reads run in the attachment's read-only read-committed
@@ -96,7 +93,8 @@ public:
     Resultado ConsultarNaEtapa(std::string_view sql, const std::vector<Valor>& valores);
 
     // The changes of a dataset: the statements in one transaction, committed at once,
-    // each one required to change the number of rows it expects.
+    // each one required to change exactly one row; any other count undoes them all and
+    // is an error.
     void AplicarAlteracoes(const std::vector<Comando>& comandos);
 
     // One statement, committed at once, in a single request to the server.

@@ -4,25 +4,17 @@
 #include "database/firebird_mensagens.h"
 
 #include <condition_variable>
-#include <cstring>
 #include <memory>
 #include <mutex>
 #include <thread>
 
 namespace tessela::firebird {
 
-using Firebird::CheckStatusWrapper;
 using Firebird::IAttachment;
 using Firebird::IMaster;
 using Firebird::IProvider;
 using Firebird::IStatus;
 using Firebird::IUtil;
-
-std::string TextoDoErro(IUtil* util, IStatus* status) {
-    char texto[4096] = {};
-    util->formatStatus(texto, sizeof texto, status);
-    return std::string(texto, strnlen(texto, sizeof texto));
-}
 
 void FalharInterrompida() {
     throw ErroInterrompido("Opera\xE7\xE3o no banco de dados interrompida: o programa est\xE1 "
@@ -53,13 +45,6 @@ struct Anexacao {
     std::string erro;
 };
 
-void Desanexar(IMaster* master, IAttachment* anexo) {
-    StatusSilencioso st(master);
-    anexo->detach(st());
-    if (st.Falhou())
-        anexo->release();
-}
-
 // Runs in the attaching thread; holds its own reference to the provider.
 void AnexarNaThread(std::shared_ptr<Anexacao> estado, IMaster* master, IProvider* provedor,
                     std::string local, std::vector<unsigned char> dpb) {
@@ -80,7 +65,7 @@ void AnexarNaThread(std::shared_ptr<Anexacao> estado, IMaster* master, IProvider
     }
     estado->pronta.notify_all();
     if (abandonada && anexo)
-        Desanexar(master, anexo); // nobody waits for it any more
+        DesanexarEmSilencio(master, anexo); // nobody waits for it any more
     provedor->release();
 }
 

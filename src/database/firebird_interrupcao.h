@@ -14,9 +14,6 @@
 
 namespace tessela::firebird {
 
-// The server's text of an error status.
-std::string TextoDoErro(Firebird::IUtil* util, Firebird::IStatus* status);
-
 class ChamadaAoServidor {
 public:
     ChamadaAoServidor(Interrupcao* interrupcao, Firebird::IMaster* master,

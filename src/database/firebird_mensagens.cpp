@@ -26,6 +26,19 @@ void DefinirNulo(unsigned char* buffer, unsigned deslocamento, bool nulo) {
 
 // Our own input layout: texts as VARCHAR in WIN1252 (a CHAR described by the server
 // would be padded with blanks), integers as BIGINT, every value nullable.
+std::string TextoDoErro(Firebird::IUtil* util, Firebird::IStatus* status) {
+    char texto[4096] = {};
+    util->formatStatus(texto, sizeof texto, status);
+    return std::string(texto, strnlen(texto, sizeof texto));
+}
+
+void DesanexarEmSilencio(IMaster* master, Firebird::IAttachment* anexo) noexcept {
+    StatusSilencioso st(master);
+    anexo->detach(st());
+    if (st.Falhou())
+        anexo->release();
+}
+
 Mensagem MontarEntrada(IMaster* master, ThrowStatusWrapper* st, const std::vector<Valor>& valores) {
     Mensagem m;
     if (valores.empty())

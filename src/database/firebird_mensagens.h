@@ -6,6 +6,7 @@
 #include "database/firebird_cliente.h"
 
 #include <firebird/Interface.h>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -37,6 +38,13 @@ public:
 private:
     Firebird::CheckStatusWrapper wrapper_;
 };
+
+// The server's text of an error status.
+std::string TextoDoErro(Firebird::IUtil* util, Firebird::IStatus* status);
+
+// Detaches, or only releases the handle when that fails: for clean-up, which reports
+// nothing.
+void DesanexarEmSilencio(Firebird::IMaster* master, Firebird::IAttachment* anexo) noexcept;
 
 // Reference-counted objects (metadata, builders): released when done.
 template <typename T> class Referencia {
