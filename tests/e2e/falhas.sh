@@ -50,6 +50,7 @@ limpar() {
     limpar_programa_real
     [ -n "$proxy_pid" ] && kill "$proxy_pid" 2>/dev/null
     [ -f "$trabalho/cups/pronto" ] && "$(dirname "$0")/../../scripts/cups-servidor.sh" stop "$trabalho/cups" >/dev/null 2>&1
+    mountpoint -q "$trabalho/cheio" && umount "$trabalho/cheio"
     rm -rf "$trabalho"
 }
 trap limpar EXIT
@@ -144,7 +145,7 @@ fechamento)
     kill -0 "$tessela_pid" 2>/dev/null || { esperar_fim; falha "the run ended before the signal (status $status): nothing was detaching"; }
     # The link comes back a while after the signal: a run still detaching then would go
     # on past it.
-    (sleep 1.5 && kill -USR2 "$proxy_pid") &
+    (sleep 1.5 && kill -USR2 "$proxy_pid" 2>/dev/null) &
     sinalizar TERM
     verificar_fim_por_sinal SIGTERM 15 "while the data module detaches over a silent link"
     ;;
