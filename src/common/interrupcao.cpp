@@ -8,6 +8,7 @@
 #include <poll.h>
 #include <string>
 #include <sys/eventfd.h>
+#include <thread>
 #include <unistd.h>
 #include <utility>
 
@@ -30,27 +31,55 @@ void Interrupcao::Avisar() {
     [[maybe_unused]] const ssize_t n = write(descritor_, &um, sizeof um);
 }
 
-void Interrupcao::CortarAbertas() {
+std::vector<Interrupcao::Chamada*> Interrupcao::MarcarAbertas() {
+    std::vector<Chamada*> abertas;
     for (Chamada* c : chamadas_)
         if (!c->cortada_) {
             c->cortada_ = true;
-            c->cortar_();
+            c->emCorte_ = true;
+            abertas.push_back(c);
         }
+    return abertas;
+}
+
+void Interrupcao::Concluido(Chamada* chamada) {
+    // Notified under the lock: once it is released the Chamada, and this, may be gone.
+    std::lock_guard trava(chamadasMutex_);
+    chamada->emCorte_ = false;
+    cortesConcluidos_.notify_all();
+}
+
+// A cut may block (Firebird's cancel waits for the lock of a port that a send on a dead
+// link holds): each runs apart, and the Chamada it acts on waits for it.
+void Interrupcao::Cortar(const std::vector<Chamada*>& chamadas) {
+    for (Chamada* c : chamadas)
+        std::thread([this, c] {
+            c->cortar_();
+            Concluido(c);
+        }).detach();
 }
 
 void Interrupcao::Pedir(int sinal) {
-    std::lock_guard trava(chamadasMutex_);
-    if (sinal_ != 0)
-        return;
-    sinal_ = sinal;
-    CortarAbertas();
+    std::vector<Chamada*> abertas;
+    {
+        std::lock_guard trava(chamadasMutex_);
+        if (sinal_.load() != 0)
+            return;
+        sinal_.store(sinal);
+        abertas = MarcarAbertas();
+    }
     Avisar();
+    Cortar(abertas);
 }
 
 void Interrupcao::CortarTudo() {
-    std::lock_guard trava(chamadasMutex_);
-    tudoCortado_ = true;
-    CortarAbertas();
+    std::vector<Chamada*> abertas;
+    {
+        std::lock_guard trava(chamadasMutex_);
+        tudoCortado_ = true;
+        abertas = MarcarAbertas();
+    }
+    Cortar(abertas);
 }
 
 void Interrupcao::DevolverTudo(std::chrono::milliseconds tempo) {
@@ -72,11 +101,6 @@ void Interrupcao::DevolverTudo(std::chrono::milliseconds tempo) {
     devolvidoTudo_ = true;
 }
 
-int Interrupcao::SinalPedido() const {
-    std::lock_guard trava(chamadasMutex_);
-    return sinal_;
-}
-
 bool Interrupcao::EsperarPedido(std::chrono::milliseconds tempo) const {
     using Relogio = std::chrono::steady_clock;
     const auto fim = Relogio::now() + tempo;
@@ -95,19 +119,22 @@ Interrupcao::Chamada::Chamada(Interrupcao* interrupcao, std::function<void()> co
     : interrupcao_(interrupcao), cortar_(std::move(cortar)) {
     if (!interrupcao_)
         return;
-    std::lock_guard trava(interrupcao_->chamadasMutex_);
-    posicao_ = interrupcao_->chamadas_.insert(interrupcao_->chamadas_.end(), this);
-    if (interrupcao_->tudoCortado_) {
-        cortada_ = true;
-        cortar_();
+    std::vector<Chamada*> abertas;
+    {
+        std::lock_guard trava(interrupcao_->chamadasMutex_);
+        posicao_ = interrupcao_->chamadas_.insert(interrupcao_->chamadas_.end(), this);
+        if (interrupcao_->tudoCortado_)
+            abertas = interrupcao_->MarcarAbertas();
     }
+    interrupcao_->Cortar(abertas);
 }
 
 Interrupcao::Chamada::~Chamada() {
     if (!interrupcao_)
         return;
     // Waits for a cut in progress: what it acts on must still be there.
-    std::lock_guard trava(interrupcao_->chamadasMutex_);
+    std::unique_lock trava(interrupcao_->chamadasMutex_);
+    interrupcao_->cortesConcluidos_.wait(trava, [this] { return !emCorte_; });
     interrupcao_->chamadas_.erase(posicao_);
 }
 

@@ -6,10 +6,13 @@
 // cuts those calls short, so that the main thread comes back and the run ends as
 // closing the window ends it. Everything here is thread-safe.
 
+#include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <list>
 #include <mutex>
+#include <vector>
 
 namespace tessela {
 
@@ -21,9 +24,10 @@ public:
     Interrupcao(const Interrupcao&) = delete;
     Interrupcao& operator=(const Interrupcao&) = delete;
 
-    // The first request records its signal, cuts every call in progress and makes the
-    // descriptor readable; later requests change nothing. Calls begun after it still
-    // run, so that what closes the run (a detach, a commit) can finish.
+    // The first request records its signal, makes the descriptor readable and cuts every
+    // call in progress; later requests change nothing. Calls begun after it still run, so
+    // that what closes the run (a detach, a commit) can finish. Each cut runs on a thread
+    // of its own, so a cut that blocks holds up neither the others nor the caller.
     void Pedir(int sinal);
 
     // The end is overdue: cuts every call in progress and every call begun from now on.
@@ -34,8 +38,9 @@ public:
     // Emprestimo that is being taken or given back right now.
     void DevolverTudo(std::chrono::milliseconds tempo);
 
-    // The signal of the request; 0 while none came. Reads a value, nothing more.
-    int SinalPedido() const;
+    // The signal of the request; 0 while none came. Reads a value, nothing more: it never
+    // waits, whatever a cut is doing.
+    int SinalPedido() const { return sinal_.load(); }
 
     // Readable once the end has been asked for; for an event loop or poll.
     int Descritor() const { return descritor_; }
@@ -44,10 +49,11 @@ public:
     bool EsperarPedido(std::chrono::milliseconds tempo) const;
 
     // A blocking call that the request cuts short. While it lives, the request calls
-    // cortar once, from the requesting thread; cortar must only make the blocked call
+    // cortar once, from a thread of its own; cortar must only make the blocked call
     // return (close a socket, abort a database operation), and the object it acts on
-    // outlives the Chamada. A Chamada begun after CortarTudo is cut at once. With no
-    // Interrupcao (nullptr) nothing is ever cut.
+    // outlives the Chamada, whose destructor waits for a cut in progress. A Chamada begun
+    // after CortarTudo is cut at once, in its own thread. With no Interrupcao (nullptr)
+    // nothing is ever cut.
     class Chamada {
     public:
         Chamada(Interrupcao* interrupcao, std::function<void()> cortar);
@@ -63,6 +69,7 @@ public:
         std::list<Chamada*>::iterator posicao_;
         std::function<void()> cortar_;
         bool cortada_ = false;
+        bool emCorte_ = false; // cortar_ is running
     };
 
     // Something the run changed for the user and must give back on every way out, the
@@ -94,12 +101,16 @@ public:
 
 private:
     void Avisar();
-    void CortarAbertas(); // with chamadasMutex_ held
+    // Marks the open calls as cut (chamadasMutex_ held); their cuts are then run by Cortar.
+    std::vector<Chamada*> MarcarAbertas();
+    void Cortar(const std::vector<Chamada*>& chamadas);
+    void Concluido(Chamada* chamada);
 
     int descritor_ = -1;
     mutable std::mutex chamadasMutex_;
+    std::condition_variable cortesConcluidos_;
     std::list<Chamada*> chamadas_;
-    int sinal_ = 0;
+    std::atomic<int> sinal_{0};
     bool tudoCortado_ = false;
     std::timed_mutex emprestimosMutex_;
     std::list<Emprestimo*> emprestimos_;

@@ -3,10 +3,14 @@
 #include "common/erros.h"
 
 #include <cerrno>
+#include <condition_variable>
 #include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <poll.h>
 #include <string>
 #include <sys/eventfd.h>
@@ -84,17 +88,66 @@ void Encerramento::Vigiar() {
     signalfd_siginfo info{};
     if (read(sinais_, &info, sizeof info) != static_cast<ssize_t>(sizeof info))
         return;
-    const int sinal = static_cast<int>(info.ssi_signo);
+    Encerrar(static_cast<int>(info.ssi_signo));
+}
 
-    interrupcao_.Pedir(sinal);
-    if (PararEm(kPrazoDosFechamentos))
-        return;
-    interrupcao_.CortarTudo();
-    if (PararEm(kPrazoDoFim - kPrazoDosFechamentos))
-        return;
-    // The main thread did not come back: the run ends here, not later.
-    interrupcao_.DevolverTudo(std::chrono::milliseconds(100));
+namespace {
+
+// Something run apart that this thread waits for, up to a point in time.
+class Tarefa {
+public:
+    explicit Tarefa(std::function<void()> tarefa) : estado_(std::make_shared<Estado>()) {
+        std::thread([estado = estado_, tarefa = std::move(tarefa)] {
+            tarefa();
+            std::lock_guard trava(estado->mutex);
+            estado->concluida = true;
+            estado->pronta.notify_all();
+        }).detach();
+    }
+    bool EsperarAte(std::chrono::steady_clock::time_point prazo) const {
+        std::unique_lock trava(estado_->mutex);
+        return estado_->pronta.wait_until(trava, prazo, [this] { return estado_->concluida; });
+    }
+
+private:
+    struct Estado {
+        std::mutex mutex;
+        std::condition_variable pronta;
+        bool concluida = false;
+    };
+    std::shared_ptr<Estado> estado_;
+};
+
+} // namespace
+
+// The deadline is this thread's alone: it waits for the cuts and the give-back, never
+// inside them. Whatever still runs when it passes dies with the process.
+void Encerramento::Encerrar(int sinal) {
+    const auto inicio = std::chrono::steady_clock::now();
+    const Tarefa cortes([this, sinal] {
+        interrupcao_.Pedir(sinal);
+        if (!PararEm(kPrazoDosFechamentos))
+            interrupcao_.CortarTudo();
+    });
+    if (PararEm(kPrazoDoFim) && cortes.EsperarAte(inicio + kPrazoDoFim))
+        return; // the main thread came back and closed the run itself
+    // The main thread did not come back, or a cut never returned: the run ends here.
+    const Tarefa devolucao(
+        [this] { interrupcao_.DevolverTudo(kPrazoDaDevolucao - std::chrono::milliseconds(20)); });
+    devolucao.EsperarAte(std::chrono::steady_clock::now() + kPrazoDaDevolucao);
     TerminarPeloSinal(sinal);
+}
+
+int Encerramento::Concluir(int status) {
+    Parar();
+    if (const int sinal = interrupcao_.SinalPedido(); sinal != 0)
+        TerminarPeloSinal(sinal); // after the close handling and every release
+    // A signal pending since the watcher stopped is taken as soon as it is unblocked.
+    const sigset_t sinais = SinaisDeEncerramento();
+    for (const int s : {SIGTERM, SIGHUP, SIGINT})
+        std::signal(s, SIG_DFL); // whatever a library put there
+    pthread_sigmask(SIG_UNBLOCK, &sinais, nullptr);
+    return status;
 }
 
 void TerminarPeloSinal(int sinal) {

@@ -19,8 +19,12 @@ namespace tessela {
 inline constexpr std::chrono::milliseconds kPrazoDosFechamentos{300};
 // After the request, the run ends this late at the latest: when the main thread is held
 // where nothing can reach it (a print server or a share that stops answering inside a
-// library), what was lent is given back and the process ends by the signal.
+// library), or a cut does not return, what was lent is given back and the process ends
+// by the signal.
 inline constexpr std::chrono::milliseconds kPrazoDoFim{800};
+// How long the give-back of what was lent may take then (a home folder on a share that
+// stopped answering); the process ends after it whether or not it came back.
+inline constexpr std::chrono::milliseconds kPrazoDaDevolucao{150};
 
 // Blocks the three signals in the calling thread and in every thread it starts later.
 // Called first thing in main, before any other thread exists.
@@ -35,11 +39,18 @@ public:
     Encerramento& operator=(const Encerramento&) = delete;
 
     // Stops watching once the run is over: a signal that comes later stays pending,
-    // blocked, and ends nothing.
+    // blocked, until Concluir.
     void Parar();
+
+    // The run is over and status is its exit status: stops watching, ends the process by
+    // the signal that ended the run, if one did, and lets a signal that came since, or
+    // comes later, end the process by its default action. Otherwise returns status.
+    int Concluir(int status);
 
 private:
     void Vigiar();
+    // Cuts and gives back from threads of their own, so that neither can hold up the end.
+    void Encerrar(int sinal);
     bool PararEm(std::chrono::milliseconds tempo) const;
 
     Interrupcao& interrupcao_;

@@ -28,11 +28,10 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    int status = 0;
-    int sinal = 0;
     try {
         tessela::Interrupcao interrupcao;
         tessela::Encerramento encerramento(interrupcao);
+        int status = 0;
         {
             int argcQt = 1; // Qt's own options (-style, -platform, ...) are not taken
             tessela::TApplication app(argcQt, argv);
@@ -40,13 +39,9 @@ int main(int argc, char** argv) {
             tessela::InstalarRelatorioDeFalhas(pasta + "LOG/");
             status = tessela::ExecutarTessela(app, argumentos, pasta, interrupcao);
         }
-        encerramento.Parar();
-        sinal = interrupcao.SinalPedido();
+        return encerramento.Concluir(status); // after the close handling and every release
     } catch (const std::exception& e) {
         std::cerr << "tessela: " << tessela::Cp1252ParaUtf8(e.what()) << '\n';
         return 1;
     }
-    if (sinal != 0)
-        tessela::TerminarPeloSinal(sinal); // after the close handling and every release
-    return status;
 }

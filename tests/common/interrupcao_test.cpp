@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <future>
 #include <gtest/gtest.h>
 #include <mutex>
 #include <thread>
@@ -18,8 +19,9 @@ TEST(Interrupcao, OPedidoCortaAChamadaBloqueadaEAsDoFimSoNoPrazo) {
     std::mutex mutex;
     std::condition_variable cortada;
     bool livre = false;
+    std::promise<void> registrada;
     std::thread pedido([&] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        registrada.get_future().wait();
         interrupcao.Pedir(15);
     });
     {
@@ -28,6 +30,7 @@ TEST(Interrupcao, OPedidoCortaAChamadaBloqueadaEAsDoFimSoNoPrazo) {
             livre = true;
             cortada.notify_all();
         });
+        registrada.set_value();
         std::unique_lock trava(mutex);
         EXPECT_TRUE(cortada.wait_for(trava, std::chrono::seconds(5), [&] { return livre; }));
         EXPECT_TRUE(chamada.Cortada());
@@ -37,14 +40,40 @@ TEST(Interrupcao, OPedidoCortaAChamadaBloqueadaEAsDoFimSoNoPrazo) {
     EXPECT_TRUE(interrupcao.EsperarPedido(std::chrono::milliseconds(0)));
 
     // A call that closes the run runs until the end is overdue; later ones are cut at once.
-    int cortes = 0;
-    Interrupcao::Chamada fechamento(&interrupcao, [&] { ++cortes; });
-    EXPECT_FALSE(fechamento.Cortada());
-    interrupcao.CortarTudo();
-    EXPECT_TRUE(fechamento.Cortada());
-    Interrupcao::Chamada tardia(&interrupcao, [&] { ++cortes; });
-    EXPECT_TRUE(tardia.Cortada());
+    std::atomic<int> cortes = 0;
+    {
+        Interrupcao::Chamada fechamento(&interrupcao, [&] { ++cortes; });
+        EXPECT_FALSE(fechamento.Cortada());
+        interrupcao.CortarTudo();
+        EXPECT_TRUE(fechamento.Cortada());
+        Interrupcao::Chamada tardia(&interrupcao, [&] { ++cortes; });
+        EXPECT_TRUE(tardia.Cortada());
+    } // each waits for its cut as it goes
     EXPECT_EQ(cortes, 2);
+}
+
+// A cut that never returns (Firebird's cancel waiting for the lock of a dead link's port)
+// holds up neither the request, nor the reading of the signal, nor the other cuts.
+TEST(Interrupcao, UmCortePresoNaoSeguraOsOutros) {
+    Interrupcao interrupcao;
+    std::promise<void> soltar;
+    const std::shared_future<void> solta = soltar.get_future().share();
+    std::promise<void> outraCortada;
+    std::future<void> cortadaOutra = outraCortada.get_future();
+    Interrupcao::Chamada presa(&interrupcao, [solta] { solta.wait(); });
+    Interrupcao::Chamada outra(&interrupcao, [&] { outraCortada.set_value(); });
+    std::promise<void> pedidoFeito;
+    std::future<void> feito = pedidoFeito.get_future();
+    std::thread pedido([&] {
+        interrupcao.Pedir(15);
+        pedidoFeito.set_value();
+    });
+    // Guards against a hang, not measures of speed.
+    EXPECT_EQ(feito.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    EXPECT_EQ(interrupcao.SinalPedido(), 15);
+    EXPECT_EQ(cortadaOutra.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    soltar.set_value(); // the Chamadas wait for their cuts as they go
+    pedido.join();
 }
 
 // What the run lent is given back once, and nothing is lent again after an end that
