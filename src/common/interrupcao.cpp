@@ -145,6 +145,18 @@ bool Interrupcao::Chamada::Cortada() const {
     return cortada_;
 }
 
+Interrupcao::TarefaSolta::TarefaSolta(const Interrupcao* interrupcao) {
+    if (!interrupcao)
+        return;
+    soltas_ = interrupcao->soltas_;
+    ++*soltas_;
+}
+
+Interrupcao::TarefaSolta::~TarefaSolta() {
+    if (soltas_)
+        --*soltas_;
+}
+
 Interrupcao::Emprestimo::Emprestimo(Interrupcao* interrupcao, std::function<void()> devolver)
     : interrupcao_(interrupcao), devolver_(std::move(devolver)) {
     if (!interrupcao_)

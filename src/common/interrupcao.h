@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <functional>
 #include <list>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -72,6 +73,24 @@ public:
         bool emCorte_ = false; // cortar_ is running
     };
 
+    // A thread that runs on inside a library after its caller may have stopped waiting for
+    // it (an attach that never got an answer). Held by the thread while it runs, and it
+    // may outlive the Interrupcao. The end of the process must not wait for it, as the
+    // library's own exit handlers would: Firebird's client waits for its attaches for
+    // minutes.
+    class TarefaSolta {
+    public:
+        explicit TarefaSolta(const Interrupcao* interrupcao);
+        ~TarefaSolta();
+        TarefaSolta(const TarefaSolta&) = delete;
+        TarefaSolta& operator=(const TarefaSolta&) = delete;
+
+    private:
+        std::shared_ptr<std::atomic<int>> soltas_;
+    };
+    // True while a TarefaSolta still runs.
+    bool HaTarefasSoltas() const { return soltas_->load() > 0; }
+
     // Something the run changed for the user and must give back on every way out, the
     // default printer among them. Tomar makes the change and Devolver gives it back,
     // each at most once; an end that cannot wait for the main thread gives it back
@@ -111,6 +130,7 @@ private:
     std::condition_variable cortesConcluidos_;
     std::list<Chamada*> chamadas_;
     std::atomic<int> sinal_{0};
+    std::shared_ptr<std::atomic<int>> soltas_ = std::make_shared<std::atomic<int>>(0);
     bool tudoCortado_ = false;
     std::timed_mutex emprestimosMutex_;
     std::list<Emprestimo*> emprestimos_;

@@ -87,7 +87,8 @@ void TSQLConnection::DefinirBibliotecaCliente(std::string caminho) {
 void TSQLConnection::Conectar() {
     if (impl_->anexo)
         return;
-    impl_->anexo = std::make_unique<firebird::Anexo>(biblioteca_, DadosDe(*this), interrupcao_);
+    impl_->anexo = std::make_unique<firebird::Anexo>(biblioteca_, DadosDe(*this),
+                                                     firebird::Esperas{interrupcao_, servidores_});
 }
 
 void TSQLConnection::IniciarEtapa() {

@@ -6,6 +6,7 @@
 
 #include "common/erros.h"
 #include "common/interrupcao.h"
+#include "database/servidores.h"
 
 #include <cstdint>
 #include <memory>
@@ -58,6 +59,10 @@ public:
     // The run's end, which cuts every call of this connection short (ErroInterrompido);
     // none by default.
     void DefinirInterrupcao(Interrupcao* interrupcao) { interrupcao_ = interrupcao; }
+    // The run's record of servers that did not answer: an attach to one gives up after
+    // its limit, naming the server, and never waits for it again (ErroBanco); none by
+    // default, when the attach waits as long as the client library does.
+    void DefinirServidores(ServidoresSilenciosos* servidores) { servidores_ = servidores; }
 
     void Conectar();    // no-op when connected
     void Desconectar(); // no-op when not connected; closes nothing the datasets hold
@@ -90,6 +95,7 @@ private:
     int datasetsAbertos_ = 0;
     bool emEtapa_ = false;
     Interrupcao* interrupcao_ = nullptr;
+    ServidoresSilenciosos* servidores_ = nullptr;
     std::unique_ptr<Implementacao> impl_;
 };
 

@@ -75,8 +75,10 @@ TDM::TDM(Interrupcao* interrupcao)
       Config(SQLConnection2, "CONFIG", ModoAtualizacao::TodasColunas),
       Ensaios(SQLConnection2, "ENSAIOS", ModoAtualizacao::TodasColunas), SQLQuery1(SQLConnection2),
       SQLQuery2(SQLConnection1) {
-    for (TSQLConnection* c : {&SQLConnection1, &SQLConnection2, &SQLConnection3})
+    for (TSQLConnection* c : {&SQLConnection1, &SQLConnection2, &SQLConnection3}) {
         c->DefinirInterrupcao(interrupcao);
+        c->DefinirServidores(&Servidores);
+    }
     Estacoes.SQL = kSqlEstacoes;
     Config.SQL = kSqlConfig;
     // The stored query, for a sample code; the report sets its own code.

@@ -49,8 +49,11 @@ inline constexpr const char* kBibliotecaCliente = "libfbclient.so.2";
 class TDM {
 public:
     // The stored connections and datasets; nothing is connected yet. An end of the run
-    // asked for through interrupcao cuts their calls short.
+    // asked for through interrupcao cuts their calls short; a server that does not
+    // answer an attach is given up on after Servidores' limit, once in the run.
     explicit TDM(Interrupcao* interrupcao = nullptr);
+
+    ServidoresSilenciosos Servidores;
 
     TSQLConnection SQLConnection1; // Magnolia: interface database
     TSQLConnection SQLConnection2; // MagnDados: main database

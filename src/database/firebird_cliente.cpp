@@ -138,11 +138,31 @@ private:
     IResultSet* r_;
 };
 
+// A detach that succeeds frees the handle, while a cut of the same call may come at that
+// very moment: a reference of the call's own keeps the object for the cut until the call
+// is unregistered, which waits for a cut in progress.
+class ReferenciaDaChamada {
+public:
+    explicit ReferenciaDaChamada(Firebird::IAttachment* anexo) : anexo_(anexo) {
+        if (anexo_)
+            anexo_->addRef();
+    }
+    ~ReferenciaDaChamada() {
+        if (anexo_)
+            anexo_->release();
+    }
+    ReferenciaDaChamada(const ReferenciaDaChamada&) = delete;
+    ReferenciaDaChamada& operator=(const ReferenciaDaChamada&) = delete;
+
+private:
+    Firebird::IAttachment* anexo_;
+};
+
 } // namespace
 
-Anexo::Anexo(const std::string& biblioteca, const DadosConexao& dados, Interrupcao* interrupcao)
+Anexo::Anexo(const std::string& biblioteca, const DadosConexao& dados, const Esperas& esperas)
     : master_(CarregarMaster(biblioteca)), util_(master_->getUtilInterface()),
-      dialeto_(static_cast<unsigned>(dados.dialeto)), interrupcao_(interrupcao) {
+      dialeto_(static_cast<unsigned>(dados.dialeto)), interrupcao_(esperas.interrupcao) {
     std::vector<unsigned char> dpb;
     Status st(master_);
     try {
@@ -165,7 +185,7 @@ Anexo::Anexo(const std::string& biblioteca, const DadosConexao& dados, Interrupc
     }
     provedor_ = master_->getDispatcher();
     try {
-        anexo_ = Anexar(interrupcao_, master_, provedor_, dados.local, std::move(dpb));
+        anexo_ = Anexar(esperas, master_, provedor_, dados.local, std::move(dpb));
     } catch (...) {
         provedor_->release();
         throw;
@@ -173,11 +193,14 @@ Anexo::Anexo(const std::string& biblioteca, const DadosConexao& dados, Interrupc
 }
 
 Anexo::~Anexo() {
-    ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
-    Desfazer(master_, etapa_);
-    Desfazer(master_, leitura_);
-    if (anexo_)
-        DesanexarEmSilencio(master_, anexo_);
+    {
+        const ReferenciaDaChamada referencia(anexo_);
+        ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
+        Desfazer(master_, etapa_);
+        Desfazer(master_, leitura_);
+        if (anexo_)
+            DesanexarEmSilencio(master_, anexo_);
+    }
     if (provedor_)
         provedor_->release();
 }
@@ -198,7 +221,24 @@ void Anexo::Desanexar() {
     if (!anexo_)
         return;
     std::string erro;
-    ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
+    bool cortada = false;
+    {
+        const ReferenciaDaChamada referencia(anexo_);
+        ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
+        erro = DesanexarTudo();
+        cortada = chamada.Cortada();
+    }
+    anexo_ = nullptr;
+    provedor_->release();
+    provedor_ = nullptr;
+    if (cortada)
+        FalharInterrompida();
+    if (!erro.empty())
+        throw ErroBanco(kErroConexao, erro);
+}
+
+std::string Anexo::DesanexarTudo() {
+    std::string erro;
     Status st(master_);
     // Detaching needs every transaction ended; what they read is all they hold.
     for (ITransaction** t : {&etapa_, &leitura_}) {
@@ -217,13 +257,7 @@ void Anexo::Desanexar() {
             erro = TextoDoErro(util_, e.getStatus());
         anexo_->release();
     }
-    anexo_ = nullptr;
-    provedor_->release();
-    provedor_ = nullptr;
-    if (chamada.Cortada())
-        FalharInterrompida();
-    if (!erro.empty())
-        throw ErroBanco(kErroConexao, erro);
+    return erro;
 }
 
 void Anexo::ConcluirEtapa() {

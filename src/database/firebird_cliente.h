@@ -5,6 +5,7 @@
 
 #include "common/interrupcao.h"
 #include "database/conexao.h"
+#include "database/servidores.h"
 
 #include <cstdint>
 #include <optional>
@@ -28,6 +29,13 @@ inline constexpr const char* kErroConexao = "ErroConexao"; // library, attach, d
 inline constexpr const char* kErroSQL = "ErroSQL";         // statements, transactions
 // An applied change that found no row, or more than one, to change.
 inline constexpr const char* kErroAtualizacao = "ErroAtualizacao";
+
+// What a call to the server may stop waiting for: the end of the run, and a server that
+// does not answer (neither: the call waits as long as the client library does).
+struct Esperas {
+    Interrupcao* interrupcao = nullptr;
+    ServidoresSilenciosos* servidores = nullptr;
+};
 
 struct DadosConexao {
     std::string local; // "host:path"
@@ -66,10 +74,11 @@ struct Comando {
 class Anexo {
 public:
     // Loads the client library at that path (the system's search when it has no '/')
-    // and attaches. Throws ErroBanco (kErroConexao). Every call to the server, the
-    // attach included, is cut short by an end of the run asked for through interrupcao
+    // and attaches. Throws ErroBanco (kErroConexao), also when the server does not
+    // answer the attach (esperas.servidores). Every call to the server, the attach
+    // included, is cut short by an end of the run asked for through esperas.interrupcao
     // (none: nothing is cut) and then throws ErroInterrompido.
-    Anexo(const std::string& biblioteca, const DadosConexao& dados, Interrupcao* interrupcao);
+    Anexo(const std::string& biblioteca, const DadosConexao& dados, const Esperas& esperas);
     // Rolls back what is open and detaches; when that fails the handle is only released.
     ~Anexo();
     Anexo(const Anexo&) = delete;
@@ -102,6 +111,8 @@ public:
 
 private:
     Firebird::ITransaction* Iniciar(Firebird::ThrowStatusWrapper* st, bool escrita);
+    // Commits what is open and detaches; the first error's text, empty when none.
+    std::string DesanexarTudo();
     Firebird::ITransaction* ParaAlterar(Firebird::ThrowStatusWrapper* st);
     // Runs the query in that transaction, which it starts when there is none yet.
     Resultado Ler(std::string_view sql, const std::vector<Valor>& valores,

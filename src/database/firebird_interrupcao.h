@@ -7,6 +7,7 @@
 // of its own that the caller stops waiting for.
 
 #include "common/interrupcao.h"
+#include "database/firebird_cliente.h"
 
 #include <firebird/Interface.h>
 #include <string>
@@ -29,10 +30,12 @@ private:
     Interrupcao::Chamada chamada_;
 };
 
-// attachDatabase of the provider, with the parameter block given. Throws ErroBanco
-// (kErroConexao) with the server's text, or ErroInterrompido when the end of the run
-// came first.
-Firebird::IAttachment* Anexar(Interrupcao* interrupcao, Firebird::IMaster* master,
+// attachDatabase of the provider, with the parameter block given, run in a thread of its
+// own that the caller stops waiting for. Throws ErroBanco (kErroConexao) with the
+// server's text, or naming the server when it did not answer within the limit or was
+// found silent before (by this wait or another), or ErroInterrompido when the end of the
+// run came first.
+Firebird::IAttachment* Anexar(const Esperas& esperas, Firebird::IMaster* master,
                               Firebird::IProvider* provedor, const std::string& local,
                               std::vector<unsigned char> dpb);
 

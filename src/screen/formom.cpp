@@ -28,6 +28,7 @@ const QColor kCreme(255, 251, 240);
 constexpr int kAlturaRelPed = 519;
 constexpr int kTopoRelPed = 64; // the text area never climbs over the buttons
 constexpr int kBordaPainel = 2;
+constexpr int kEsperaPelaPintura = 500; // ms
 
 QFont Fonte(const char* familia, int pixels, bool negrito = false) {
     QFont fonte(QString::fromLatin1(familia));
@@ -336,13 +337,24 @@ bool TFormOM::Esperar(std::chrono::milliseconds tempo) {
 
 // --- events ---
 
+// The sequence waits on servers that may be slow or silent: it starts once the window has
+// been drawn, so that a wait never leaves an empty rectangle on the screen. A window that
+// is never drawn (shown minimised) starts it all the same a moment later.
 void TFormOM::AgendarInicio() {
-    if (inicioAgendado_)
+    if (inicioPedido_)
+        return;
+    inicioPedido_ = true;
+    QTimer::singleShot(kEsperaPelaPintura, this, [this] { Iniciar(); });
+    if (pintada_)
+        Iniciar();
+}
+
+void TFormOM::Iniciar() {
+    if (inicioAgendado_ || !inicioPedido_)
         return;
     inicioAgendado_ = true;
-    // From the event loop, so that the window is on screen while the sequence runs,
-    // and never a second time: the sequence's own message boxes activate the window
-    // again when they close.
+    // From the event loop, once the drawing has reached the screen, and never a second
+    // time: the sequence's own message boxes activate the window again when they close.
     QTimer::singleShot(0, this, [this] {
         if (AoAtivar)
             AoAtivar();
@@ -352,7 +364,17 @@ void TFormOM::AgendarInicio() {
 bool TFormOM::event(QEvent* e) {
     if (e->type() == QEvent::WindowActivate)
         AgendarInicio();
-    return QWidget::event(e);
+    const bool tratado = QWidget::event(e);
+    if (e->type() == QEvent::Paint)
+        Pintada();
+    return tratado;
+}
+
+void TFormOM::Pintada() {
+    if (pintada_)
+        return;
+    pintada_ = true;
+    Iniciar();
 }
 
 void TFormOM::showEvent(QShowEvent* e) {
@@ -384,6 +406,8 @@ void TFormOM::PosicionarRelPed() {
 }
 
 bool TFormOM::eventFilter(QObject* objeto, QEvent* e) {
+    if (e->type() == QEvent::Paint && objeto == PainelFichaPro)
+        Pintada(); // the panel fills the window
     if (e->type() == QEvent::Resize) {
         if (objeto == PainelFichaPro && relatorioPreenche_)
             PainelImprime->setGeometry(PainelFichaPro->rect());

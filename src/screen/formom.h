@@ -106,10 +106,14 @@ private:
     void AplicarTamanhoFonte();
     void PosicionarRelPed();
     void AgendarInicio();
+    void Iniciar();
+    void Pintada();
 
     int tamanhoFonte_ = 10;
-    int linhasRelatorio_ = 0; // an empty document cannot tell "" from no line
-    bool inicioAgendado_ = false;
+    int linhasRelatorio_ = 0;        // an empty document cannot tell "" from no line
+    bool inicioPedido_ = false;      // shown or activated
+    bool inicioAgendado_ = false;    // the sequence is on its way
+    bool pintada_ = false;           // drawn at least once
     bool relatorioPreenche_ = false; // PainelImprime fills the window once shown
     bool fechada_ = false;
     const Interrupcao* interrupcao_ = nullptr;

@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <csignal>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -147,6 +148,12 @@ int Encerramento::Concluir(int status) {
     for (const int s : {SIGTERM, SIGHUP, SIGINT})
         std::signal(s, SIG_DFL); // whatever a library put there
     pthread_sigmask(SIG_UNBLOCK, &sinais, nullptr);
+    if (interrupcao_.HaTarefasSoltas()) {
+        // A library's exit handlers would wait for the thread it still runs; everything of
+        // the run is released by now.
+        std::fflush(nullptr);
+        std::_Exit(status);
+    }
     return status;
 }
 

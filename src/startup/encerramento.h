@@ -44,7 +44,8 @@ public:
 
     // The run is over and status is its exit status: stops watching, ends the process by
     // the signal that ended the run, if one did, and lets a signal that came since, or
-    // comes later, end the process by its default action. Otherwise returns status.
+    // comes later, end the process by its default action. Otherwise returns status, or
+    // ends the process with it at once while a TarefaSolta still runs.
     int Concluir(int status);
 
 private:

@@ -12,6 +12,14 @@
 #   falhas.sh fechamento TESSELA      the link goes silent on the report screen, then
 #                                     "Voltar": SIGTERM while the data module detaches
 #                                     ends the run within 1 s, by the signal, no crash
+#   falhas.sh servidor-mudo TESSELA   the central server takes the connections and never
+#                                     answers, from the first byte, and no signal comes:
+#                                     the window is drawn while the first attach waits,
+#                                     the Config box comes after one wait, the station's
+#                                     error at once, naming the server; the run then waits
+#                                     for the user, and closing the window ends it at once
+#   falhas.sh rede-lenta TESSELA      the central server 150 ms away each way: slow is not
+#                                     silent, the report comes
 #   falhas.sh compartilhamento-cheio TESSELA
 #                                     the share fills up while Fichapes1.txt is written:
 #                                     the error box, and the earlier Fichapes1.txt is
@@ -83,7 +91,7 @@ estacao_presa() {
 }
 # The central server through a proxy on 127.0.0.2:3050 (SERVIDOR resolves there, inside
 # this namespace only); the stored local location still goes to 127.0.0.1 directly.
-ligar_proxy() { # [--mudo]
+ligar_proxy() { # [--mudo | --atraso-ms D]
     [ -x "${TESSELA_REDE_LENTA:-}" ] || pular "no proxy rede_lenta (it is built with the benchmarks)"
     "$TESSELA_REDE_LENTA" --escuta 127.0.0.2:3050 --destino 127.0.0.1:3050 \
         --registro "$trabalho/rede.log" "$@" >"$trabalho/proxy.out" 2>&1 &
@@ -93,6 +101,12 @@ ligar_proxy() { # [--mudo]
     { grep -v -i servidor /etc/hosts; echo "127.0.0.2 SERVIDOR servidor"; } >"$trabalho/hosts"
     mount --bind "$trabalho/hosts" /etc/hosts
 }
+# The colour of most of a window's pixels, "R G B", as the X server holds them.
+cor_dominante() { # window id
+    xwd -silent -id "$1" 2>/dev/null | xwdtopnm 2>/dev/null | ppmhist -noheader 2>/dev/null |
+        sort -k5 -n -r | awk 'NR == 1 {print $1, $2, $3}'
+}
+ms_desde() { echo $((($(date +%s%N) - $1) / 1000000)); }
 nada_escrito() { # where
     [ "$(carimbo_da_estacao)" = "N|" ] || falha "$1: station 03 stamped: $(carimbo_da_estacao)"
     [ -z "$(ls -A "$interfac")" ] || falha "$1: files in Interfac03: $(ls -A "$interfac")"
@@ -148,6 +162,55 @@ fechamento)
     (sleep 1.5 && kill -USR2 "$proxy_pid" 2>/dev/null) &
     sinalizar TERM
     verificar_fim_por_sinal SIGTERM 15 "while the data module detaches over a silent link"
+    ;;
+servidor-mudo)
+    preparar_programa "$executavel" 0
+    rm -f "$interfac"/*
+    ligar_proxy --mudo
+    inicio=$(date +%s%N)
+    iniciar_tessela
+    principal=$(esperar_janela "^$TITULO_APLICACAO\$") || falha "no window"
+    sleep 2
+    grep -q " aceita" "$trabalho/rede.log" || falha "the run never reached the proxy: $(cat "$trabalho/rede.log")"
+    cor=$(cor_dominante "$principal")
+    [ -n "$cor" ] && [ "$cor" != "0 0 0" ] || falha "the window is not drawn while the first attach waits: [$cor]"
+    ok "the window is drawn while the first attach waits (most of it $cor)"
+    caixa=$(esperar_caixa) || falha "no Config box"
+    t=$(ms_desde "$inicio")
+    # Given up on at 15 s, not at once and not after the client's own 180 s.
+    [ "$t" -ge 14000 ] && [ "$t" -le 17000 ] || falha "the Config box came after $t ms"
+    ok "the Config box after $t ms"
+    teclar "$caixa" Return
+    esperar_sumir "$caixa" || falha "the Config box stays"
+    caixa=$(esperar_caixa) || falha "no error box for the station"
+    t=$(ms_desde "$inicio")
+    [ "$t" -le 25000 ] || falha "the station's error came after $t ms"
+    erro=$(cat "$pasta"/LOG/erros-*.log 2>/dev/null)
+    [ "${erro#* * }" = "ErroConexao: O servidor SERVIDOR (127.0.0.2:3050) $(printf 'n\xe3o') responde."$'\r' ] ||
+        falha "the error logged: [$erro]"
+    ok "the station's error after $t ms, logged as: ${erro#* * }"
+    teclar "$caixa" Return
+    esperar_sumir "$caixa" || falha "the error box stays"
+    sleep 1
+    kill -0 "$tessela_pid" 2>/dev/null || { esperar_fim; falha "the run ended by itself (status $status)"; }
+    [ "$(janelas_visiveis | wc -l)" -eq 1 ] || falha "other windows than the main one"
+    ok "the run waits for the user"
+    nada_escrito "after the silent server"
+    # Closed as the title bar's button closes it; the attach left behind must not hold it.
+    "$(dirname "$0")/../support/fechar-janela.py" "$principal" || falha "cannot close the window"
+    sinalizar 0
+    [ "$status" = 0 ] || falha "closing the window: status $status after $duracao ms"
+    ok "closing the window ended the run in $duracao ms, status 0"
+    ;;
+rede-lenta)
+    preparar_programa "$executavel" 0
+    ligar_proxy --atraso-ms 150
+    inicio=$(date +%s%N)
+    iniciar_tessela
+    esperar_relatorio
+    verificar_relatorio "$interfac/Fichapes1.txt" "$TESSELA_E2E_DOURADOS/Fichapes1.txt" "$(date +%d/%m/%Y)" "$(date -d '-1 min' +%d/%m/%Y)"
+    ok "the report over a link of 150 ms each way, on screen after $(ms_desde "$inicio") ms"
+    grep -q "ida_e_volta" "$trabalho/rede.log" || falha "the run did not go through the proxy"
     ;;
 compartilhamento-cheio)
     # A margin of 120 blanks: the report takes two pages of the file system.

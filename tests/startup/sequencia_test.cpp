@@ -358,5 +358,33 @@ TEST_F(Sequencia, ConfigIlegivelAvisaESegue) {
     EXPECT_TRUE(Existe("Interfac03/Fichapes1.txt"));
 }
 
+// The central server takes the connection and never answers, from its first byte: the
+// Config box comes after one wait and names the server in its last line, and the station
+// fails at once, with the same error, to the general handler; nothing is written.
+TEST_F(Sequencia, ServidorCentralMudoCustaUmaEspera) {
+    teste::ServidorMudo mudo;
+    amb.dm.Servidores.DefinirLimite(std::chrono::milliseconds(1000));
+    amb.Carregar(IniSemMargem());
+    amb.dm.SQLConnection2.DefinirParametro("DataBase", "127.0.0.1/" + mudo.Porta() + ":dados");
+    const std::string erro =
+        "O servidor 127.0.0.1 (127.0.0.1:" + mudo.Porta() + ") n\xE3o responde.";
+    const auto inicio = std::chrono::steady_clock::now();
+    try {
+        Ativar();
+        ADD_FAILURE() << "the station was read from a silent server";
+    } catch (const ErroBanco& e) {
+        EXPECT_EQ(e.Classe(), "ErroConexao");
+        EXPECT_EQ(std::string(e.what()), erro);
+    }
+    // One limit and no second one (a bound that tells them apart, not a measure).
+    EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::milliseconds(1900));
+    ASSERT_EQ(amb.tela.mensagens.size(), 1u);
+    EXPECT_EQ(amb.tela.mensagens[0].texto,
+              "Erro ao tentar abrir a tabela Config.\rClasse: ErroConexao\rErro: " + erro);
+    EXPECT_EQ(amb.tela.cor, kFace);
+    EXPECT_FALSE(Existe("Interfac03/ULTATIV.LLF"));
+    EXPECT_FALSE(Existe("DiagOM.txt"));
+}
+
 } // namespace
 } // namespace tessela

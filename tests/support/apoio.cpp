@@ -1,9 +1,13 @@
 #include "support/apoio.h"
 
+#include <arpa/inet.h>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <netinet/in.h>
 #include <stdexcept>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace tessela::teste {
 
@@ -17,6 +21,23 @@ PastaTemporaria::PastaTemporaria() {
 PastaTemporaria::~PastaTemporaria() {
     std::error_code ec;
     std::filesystem::remove_all(caminho_, ec);
+}
+
+ServidorMudo::ServidorMudo() {
+    fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in endereco{};
+    endereco.sin_family = AF_INET;
+    endereco.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t tamanho = sizeof endereco;
+    if (fd_ < 0 || bind(fd_, reinterpret_cast<sockaddr*>(&endereco), tamanho) != 0 ||
+        listen(fd_, 16) != 0 ||
+        getsockname(fd_, reinterpret_cast<sockaddr*>(&endereco), &tamanho) != 0)
+        throw std::runtime_error("no listening socket");
+    porta_ = std::to_string(ntohs(endereco.sin_port));
+}
+
+ServidorMudo::~ServidorMudo() {
+    close(fd_);
 }
 
 std::string LinhaIni(std::string_view rotulo, std::string_view valor) {

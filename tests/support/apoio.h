@@ -25,6 +25,21 @@ private:
     std::filesystem::path caminho_;
 };
 
+// A TCP port on 127.0.0.1 whose connections the kernel completes and nobody ever reads
+// or answers, as a server behind a VPN that dropped. Closing it resets them.
+class ServidorMudo {
+public:
+    ServidorMudo();
+    ~ServidorMudo();
+    ServidorMudo(const ServidorMudo&) = delete;
+    ServidorMudo& operator=(const ServidorMudo&) = delete;
+    const std::string& Porta() const { return porta_; }
+
+private:
+    int fd_ = -1;
+    std::string porta_;
+};
+
 // A settings line: the 48-character label, the separator blank, the value.
 std::string LinhaIni(std::string_view rotulo, std::string_view valor);
 

@@ -1,0 +1,69 @@
+// A server that takes the connection and never answers, as behind a VPN that dropped:
+// the attach gives up after the limit, naming the server, and the run never waits for it
+// again, however many connections meet it.
+
+#include "apoio_banco.h"
+#include "support/apoio.h"
+
+#include <chrono>
+#include <future>
+#include <gtest/gtest.h>
+
+namespace tessela {
+namespace {
+
+using Relogio = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+// Attaches a connection of its own; the error's text and when it came.
+struct Tentativa {
+    std::string erro;
+    Relogio::time_point fim;
+};
+
+Tentativa Anexar(const std::string& local, ServidoresSilenciosos& servidores) {
+    auto c = teste::NovaConexao(local);
+    c->DefinirServidores(&servidores);
+    Tentativa t;
+    try {
+        c->Conectar();
+        t.erro = "<attached>";
+    } catch (const ErroBanco& e) {
+        EXPECT_EQ(e.Classe(), "ErroConexao");
+        t.erro = e.what();
+    }
+    t.fim = Relogio::now();
+    return t;
+}
+
+TEST(ServidorSilencioso, UmaEsperaSoNomeandoOServidor) {
+    teste::ServidorMudo mudo;
+    const std::string local = "127.0.0.1/" + mudo.Porta() + ":/dados.fdb";
+    const std::string esperado =
+        "O servidor 127.0.0.1 (127.0.0.1:" + mudo.Porta() + ") n\xE3o responde.";
+    ServidoresSilenciosos servidores(milliseconds(2000));
+
+    // A second connection begun a second after the first gives up with it, not a limit
+    // after its own start.
+    const auto inicio = Relogio::now();
+    auto primeira = std::async(std::launch::async, [&] { return Anexar(local, servidores); });
+    std::this_thread::sleep_for(milliseconds(1000));
+    auto segunda = std::async(std::launch::async, [&] { return Anexar(local, servidores); });
+    const Tentativa a = primeira.get();
+    const Tentativa b = segunda.get();
+    EXPECT_EQ(a.erro, esperado);
+    EXPECT_EQ(b.erro, esperado);
+    // The client's own wait is 180 s; the limit is 2 s.
+    EXPECT_GE(a.fim - inicio, milliseconds(1900));
+    EXPECT_LT(a.fim - inicio, milliseconds(10000));
+    EXPECT_LT(b.fim - inicio, milliseconds(2500)) << "the second connection waited on its own";
+
+    // From then on the run does not wait for it at all.
+    const auto depois = Relogio::now();
+    const Tentativa c = Anexar(local, servidores);
+    EXPECT_EQ(c.erro, esperado);
+    EXPECT_LT(c.fim - depois, milliseconds(500));
+}
+
+} // namespace
+} // namespace tessela
