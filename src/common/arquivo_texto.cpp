@@ -73,16 +73,20 @@ int CriarTemporario(const std::filesystem::path& destino, std::filesystem::path&
 // The file takes the bytes whole or not at all: they are written to a temporary file in
 // the same folder, which then replaces it in one rename. An earlier file keeps its
 // permissions; a failure removes the temporary file and leaves the earlier one as it was.
-void SubstituirArquivo(std::string_view caminho, std::string_view bytes) {
+void SubstituirArquivo(std::string_view caminho, std::string_view bytes,
+                       const std::optional<DonoArquivo>& dono) {
     const auto destino = CaminhoLocal(caminho);
     std::filesystem::path temporario;
     const int fd = CriarTemporario(destino, temporario);
     if (fd < 0)
         Falhar(kAbrir, caminho, errno);
+    // Before the mode: a change of owner may clear its set-id bits.
+    int erro = dono && fchown(fd, dono->usuario, dono->grupo) != 0 ? errno : 0;
     struct stat anterior {};
     if (stat(destino.c_str(), &anterior) == 0 && S_ISREG(anterior.st_mode))
         fchmod(fd, anterior.st_mode & 07777); // a share may refuse; its own rules hold then
-    int erro = EscreverTudo(fd, bytes);
+    if (erro == 0)
+        erro = EscreverTudo(fd, bytes);
     if (close(fd) != 0 && erro == 0)
         erro = errno;
     if (erro == 0 && rename(temporario.c_str(), destino.c_str()) != 0)

@@ -6,8 +6,10 @@
 // adds the whole line or nothing. Paths are the program's own: "\\host\share\rest" is
 // found through the share resolver, anything else is a local path.
 
+#include <optional>
 #include <string>
 #include <string_view>
+#include <sys/types.h>
 #include <vector>
 
 namespace tessela {
@@ -18,8 +20,16 @@ void CriarArquivoTexto(std::string_view caminho);
 // Creates the file with the lines, or replaces the one there.
 void GravarArquivoTexto(std::string_view caminho, const std::vector<std::string>& linhas);
 
-// Creates the file with exactly these bytes, or replaces the one there.
-void SubstituirArquivo(std::string_view caminho, std::string_view bytes);
+// The owner that a file written by root for another user must have.
+struct DonoArquivo {
+    uid_t usuario = 0;
+    gid_t grupo = 0;
+};
+
+// Creates the file with exactly these bytes, or replaces the one there. With a dono, the
+// new file belongs to it before it takes the place of the old one (root only).
+void SubstituirArquivo(std::string_view caminho, std::string_view bytes,
+                       const std::optional<DonoArquivo>& dono = std::nullopt);
 
 // Appends the bytes to a file opened for appending, in one write so that two programs
 // appending at once never mix their lines: all of them, or none (a piece written before

@@ -224,7 +224,7 @@ void ImprimirPaginas(const TParametros& p, TSessao& s, Tela& tela, SistemaImpres
 
 void SelecionarEImprimir(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
                          const std::vector<std::string>& instaladas,
-                         std::chrono::milliseconds espera, Interrupcao::Emprestimo& padrao) {
+                         std::chrono::milliseconds espera, PadraoEmprestado& padrao) {
     if (!LocalizarImpressora(s, tela, sistema, instaladas, &padrao))
         return;
     if (!EntrelinhamentoValido(p)) {
@@ -235,7 +235,7 @@ void SelecionarEImprimir(const TParametros& p, TSessao& s, Tela& tela, SistemaIm
 }
 
 // Gives the default back; a failure says which printer could not be given back.
-void Devolver(Interrupcao::Emprestimo& padrao, const std::optional<std::string>& lembrada) {
+void Devolver(PadraoEmprestado& padrao, const std::optional<std::string>& lembrada) {
     try {
         padrao.Devolver();
     } catch (const Erro& e) {
@@ -250,15 +250,12 @@ void ImprimirGrafico(const TParametros& p, TSessao& s, TImpressorasInstaladas& r
                      SistemaImpressao& sistema, std::chrono::milliseconds espera,
                      Interrupcao* interrupcao) {
     const auto lembrada = ImpressoraPadrao(sistema);
-    const auto configuracao = sistema.ConfiguracaoDoPadrao();
     const std::vector<std::string>& instaladas = ImpressorasInstaladas(registro, sistema);
-    // Lent for the print and given back as the user's setting was before it, without
-    // asking the print system, which may be gone by then. With no default before the
-    // print, the printer selected stays the default.
-    Interrupcao::Emprestimo padrao(interrupcao, [&] {
-        if (lembrada)
-            sistema.RestaurarConfiguracaoDoPadrao(configuracao);
-    });
+    // Lent for the print: what making the report printer the default changed is given
+    // back, and nothing else, so that a default chosen meanwhile (by the user, by another
+    // print of the same user) stays. Without asking the print system, which may be gone
+    // by then. With no default before the print, the printer selected stays the default.
+    PadraoEmprestado padrao(sistema, interrupcao, lembrada.has_value());
     try {
         SelecionarEImprimir(p, s, tela, sistema, instaladas, espera, padrao);
     } catch (...) {

@@ -1,18 +1,9 @@
 #include "printing/lpoptions.h"
 
-#include "common/arquivo_texto.h"
-#include "common/erros.h"
 #include "common/texto.h"
 
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
+#include <algorithm>
 #include <iterator>
-#include <pwd.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#include <vector>
 
 namespace tessela {
 
@@ -40,83 +31,125 @@ LinhaLpoptions Separar(const std::string& linha) {
     return l;
 }
 
-std::string HomeDoUsuario() {
-    if (const char* home = std::getenv("HOME"); home && *home)
-        return home;
-    std::vector<char> area(16384);
-    passwd entrada{};
-    passwd* achada = nullptr;
-    if (getpwuid_r(getuid(), &entrada, area.data(), area.size(), &achada) == 0 && achada &&
-        achada->pw_dir)
-        return achada->pw_dir;
-    throw ErroEntradaSaida("N\xE3o foi poss\xEDvel achar a pasta pessoal do usu\xE1rio");
+bool EhDest(const LinhaLpoptions& l) {
+    return IguaisSemCaixa(l.palavra, "Dest");
 }
 
-void CriarPasta(const std::filesystem::path& pasta) {
-    if (mkdir(pasta.c_str(), 0700) != 0 && errno != EEXIST)
-        throw ErroEntradaSaida("N\xE3o foi poss\xEDvel criar a pasta " + pasta.string() + ": " +
-                               std::strerror(errno));
+bool EhPadrao(const LinhaLpoptions& l) {
+    return IguaisSemCaixa(l.palavra, "Default");
 }
 
-} // namespace
-
-std::filesystem::path ArquivoLpoptions() {
-    return std::filesystem::path(HomeDoUsuario()) / ".cups" / "lpoptions";
-}
-
-std::string ComPadrao(const std::string& conteudo, const std::string& nome) {
-    std::string resultado;
-    bool achado = false;
+// The lines without their ends; a last line without an end counts too.
+std::vector<std::string> Linhas(const std::string& conteudo) {
+    std::vector<std::string> linhas;
     std::size_t inicio = 0;
     while (inicio < conteudo.size()) {
         auto fim = conteudo.find('\n', inicio);
         if (fim == std::string::npos)
             fim = conteudo.size();
-        const std::string linha = conteudo.substr(inicio, fim - inicio);
+        linhas.push_back(conteudo.substr(inicio, fim - inicio));
         inicio = fim + 1;
-        const LinhaLpoptions l = Separar(linha);
-        const bool dest = IguaisSemCaixa(l.palavra, "Dest");
-        const bool padrao = IguaisSemCaixa(l.palavra, "Default");
-        if (!dest && !padrao) {
-            resultado += linha + "\n";
-            continue;
-        }
-        if (!achado && IguaisSemCaixa(l.destino, nome)) {
-            achado = true;
-            resultado += "Default " + l.destino + l.resto + "\n";
-        } else if (dest || l.resto.find_first_not_of(" \t") != std::string::npos ||
-                   l.destino.find('/') != std::string::npos) {
-            resultado += "Dest " + l.destino + l.resto + "\n";
-        }
-        // A Default line that named nothing but the destination says nothing as Dest.
     }
-    if (!achado)
-        resultado += "Default " + nome + "\n";
-    return resultado;
+    return linhas;
 }
 
-void GravarPadraoNoLpoptions(const std::string& nome) {
-    const std::filesystem::path arquivo = ArquivoLpoptions();
-    CriarPasta(arquivo.parent_path());
-    SubstituirArquivo(arquivo.string(), ComPadrao(LerLpoptions().value_or(""), nome));
+std::string Juntar(const std::vector<std::string>& linhas) {
+    std::string conteudo;
+    for (const auto& linha : linhas)
+        conteudo += linha + "\n";
+    return conteudo;
 }
 
-std::optional<std::string> LerLpoptions() {
-    std::ifstream f(ArquivoLpoptions(), std::ios::binary);
-    if (!f)
+// A former Default line as a Dest line; none when it named nothing but the destination,
+// which says nothing as Dest.
+std::optional<std::string> ComoDest(const LinhaLpoptions& l) {
+    if (l.resto.find_first_not_of(" \t") == std::string::npos &&
+        l.destino.find('/') == std::string::npos)
         return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+    return "Dest " + l.destino + l.resto;
 }
 
-void RestaurarLpoptions(const std::optional<std::string>& conteudo) {
-    const std::filesystem::path arquivo = ArquivoLpoptions();
-    if (conteudo) {
-        CriarPasta(arquivo.parent_path());
-        SubstituirArquivo(arquivo.string(), *conteudo);
-    } else if (unlink(arquivo.c_str()) != 0 && errno != ENOENT) {
-        throw ErroEntradaSaida("N\xE3o foi poss\xEDvel remover " + arquivo.string() + ": " +
-                               std::strerror(errno));
+// Where the Default line of the file is: none when there is none, or more than one (CUPS
+// then takes the first for some callers and the last for others).
+std::optional<std::size_t> LinhaDoPadrao(const std::vector<std::string>& linhas) {
+    std::optional<std::size_t> achada;
+    for (std::size_t i = 0; i < linhas.size(); ++i)
+        if (EhPadrao(Separar(linhas[i]))) {
+            if (achada)
+                return std::nullopt;
+            achada = i;
+        }
+    return achada;
+}
+
+// A former default made the default again: its Dest line as it is now becomes the Default
+// line, with the options set since (the very line that was there, when nothing changed
+// it); gone meanwhile, the line that was there goes back where it was.
+void TornarPadraoDeNovo(std::vector<std::string>& linhas, const TrocaDeLinha& troca) {
+    const std::string destino = Separar(*troca.antes).destino;
+    for (auto& linha : linhas) {
+        const LinhaLpoptions l = Separar(linha);
+        if (EhDest(l) && IguaisSemCaixa(l.destino, destino)) {
+            linha = linha == troca.depois ? *troca.antes : "Default " + l.destino + l.resto;
+            return;
+        }
     }
+    const auto posicao = std::min(troca.posicao, linhas.size());
+    linhas.insert(linhas.begin() + static_cast<std::ptrdiff_t>(posicao), *troca.antes);
+}
+
+} // namespace
+
+TrocaDoPadrao TrocasDoPadrao(const std::string& conteudo, const std::string& nome) {
+    const std::vector<std::string> linhas = Linhas(conteudo);
+    TrocaDoPadrao troca;
+    bool achada = false;
+    for (std::size_t i = 0; i < linhas.size(); ++i) {
+        const LinhaLpoptions l = Separar(linhas[i]);
+        if (!EhDest(l) && !EhPadrao(l))
+            continue;
+        if (!achada && IguaisSemCaixa(l.destino, nome)) {
+            achada = true;
+            troca.daImpressora = {i, linhas[i], "Default " + l.destino + l.resto};
+        } else if (EhPadrao(l)) {
+            troca.anteriores.push_back({i, linhas[i], ComoDest(l)});
+        }
+    }
+    if (!achada)
+        troca.daImpressora = {linhas.size(), std::nullopt, "Default " + nome};
+    return troca;
+}
+
+std::string ComPadrao(const std::string& conteudo, const std::string& nome) {
+    const TrocaDoPadrao troca = TrocasDoPadrao(conteudo, nome);
+    std::vector<std::string> linhas = Linhas(conteudo);
+    if (troca.daImpressora.antes)
+        linhas[troca.daImpressora.posicao] = *troca.daImpressora.depois;
+    else
+        linhas.push_back(*troca.daImpressora.depois);
+    // From the last, so that a line taken away leaves the places before it as they are.
+    for (auto t = troca.anteriores.rbegin(); t != troca.anteriores.rend(); ++t) {
+        if (t->depois)
+            linhas[t->posicao] = *t->depois;
+        else
+            linhas.erase(linhas.begin() + static_cast<std::ptrdiff_t>(t->posicao));
+    }
+    return Juntar(linhas);
+}
+
+std::optional<std::string> SemATroca(const std::string& atual, const TrocaDoPadrao& troca) {
+    std::vector<std::string> linhas = Linhas(atual);
+    const auto padrao = LinhaDoPadrao(linhas);
+    if (!padrao || linhas[*padrao] != troca.daImpressora.depois)
+        return std::nullopt;
+    if (troca.daImpressora.antes)
+        linhas[*padrao] = *troca.daImpressora.antes;
+    else
+        linhas.erase(linhas.begin() + static_cast<std::ptrdiff_t>(*padrao));
+    // In the order of the content, so that each goes back to its own place.
+    for (const auto& anterior : troca.anteriores)
+        TornarPadraoDeNovo(linhas, anterior);
+    return Juntar(linhas);
 }
 
 } // namespace tessela

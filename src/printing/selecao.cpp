@@ -43,13 +43,34 @@ std::optional<std::string> ImpressoraPadrao(SistemaImpressao& sistema) {
     return sistema.Padrao();
 }
 
-void DefinirImpressoraPadrao(SistemaImpressao& sistema, const std::vector<std::string>& instaladas,
-                             const std::string& nome) {
+std::unique_ptr<MudancaDoPadrao> DefinirImpressoraPadrao(SistemaImpressao& sistema,
+                                                         const std::vector<std::string>& instaladas,
+                                                         const std::string& nome) {
     for (const auto& instalada : instaladas)
-        if (instalada == nome) {
-            sistema.DefinirPadrao(nome);
-            return;
-        }
+        if (instalada == nome)
+            return sistema.DefinirPadrao(nome);
+    return nullptr;
+}
+
+PadraoEmprestado::PadraoEmprestado(SistemaImpressao& sistema, Interrupcao* interrupcao,
+                                   bool devolver)
+    : sistema_(sistema), devolver_(devolver),
+      emprestimo_(interrupcao, [this] { DevolverMudancas(); }) {}
+
+void PadraoEmprestado::Definir(const std::vector<std::string>& instaladas,
+                               const std::string& nome) {
+    emprestimo_.Tomar([&] {
+        if (auto mudanca = DefinirImpressoraPadrao(sistema_, instaladas, nome))
+            mudancas_.push_back(std::move(mudanca));
+    });
+}
+
+// The last change first, so that each finds the file as it left it.
+void PadraoEmprestado::DevolverMudancas() {
+    if (!devolver_)
+        return;
+    for (auto m = mudancas_.rbegin(); m != mudancas_.rend(); ++m)
+        sistema_.DevolverPadrao(**m);
 }
 
 std::optional<EscolhaImpressora> EscolherImpressora(const std::string& configurada,
@@ -68,8 +89,7 @@ std::optional<EscolhaImpressora> EscolherImpressora(const std::string& configura
 }
 
 bool LocalizarImpressora(TSessao& sessao, Tela& tela, SistemaImpressao& sistema,
-                         const std::vector<std::string>& instaladas,
-                         Interrupcao::Emprestimo* emprestimo) {
+                         const std::vector<std::string>& instaladas, PadraoEmprestado* padrao) {
     if (sessao.ImpressoraRelatorios.empty()) {
         tela.Mensagem(kSemImpressora, TipoMensagem::Simples);
         tela.Mensagem(MensagemInstaladas(instaladas), TipoMensagem::Simples);
@@ -83,11 +103,10 @@ bool LocalizarImpressora(TSessao& sessao, Tela& tela, SistemaImpressao& sistema,
     }
     if (escolha->porContencao)
         sessao.ImpressoraRelatorios = escolha->nome;
-    const auto tornarPadrao = [&] { DefinirImpressoraPadrao(sistema, instaladas, escolha->nome); };
-    if (emprestimo)
-        emprestimo->Tomar(tornarPadrao);
+    if (padrao)
+        padrao->Definir(instaladas, escolha->nome);
     else
-        tornarPadrao();
+        DefinirImpressoraPadrao(sistema, instaladas, escolha->nome);
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include "common/tela.h"
 #include "printing/sistema_impressao.h"
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,9 +34,34 @@ std::string TextoListaImpressoras(const std::vector<std::string>& instaladas);
 std::optional<std::string> ImpressoraPadrao(SistemaImpressao& sistema);
 
 // Makes the installed printer of exactly that name the user's default; any other name
-// changes nothing.
-void DefinirImpressoraPadrao(SistemaImpressao& sistema, const std::vector<std::string>& instaladas,
-                             const std::string& nome);
+// changes nothing (and gives no record of a change).
+std::unique_ptr<MudancaDoPadrao> DefinirImpressoraPadrao(SistemaImpressao& sistema,
+                                                         const std::vector<std::string>& instaladas,
+                                                         const std::string& nome);
+
+// The user's default printer lent for one print. Definir makes a printer the default and
+// keeps what that changed; Devolver gives back exactly that, once, on every way out. An
+// end of the run that cannot wait for the main thread gives it back from its own thread
+// (Interrupcao::Emprestimo), after which Definir changes nothing. With devolver false (the
+// user had no default before the print) the printer made the default stays.
+class PadraoEmprestado {
+public:
+    PadraoEmprestado(SistemaImpressao& sistema, Interrupcao* interrupcao, bool devolver);
+    PadraoEmprestado(const PadraoEmprestado&) = delete;
+    PadraoEmprestado& operator=(const PadraoEmprestado&) = delete;
+
+    void Definir(const std::vector<std::string>& instaladas, const std::string& nome);
+    // The print system's error reaches the caller.
+    void Devolver() { emprestimo_.Devolver(); }
+
+private:
+    void DevolverMudancas();
+
+    SistemaImpressao& sistema_;
+    bool devolver_;
+    std::vector<std::unique_ptr<MudancaDoPadrao>> mudancas_; // in the order made
+    Interrupcao::Emprestimo emprestimo_;
+};
 
 // The printer that the configured text selects: first an installed name equal to it
 // (letter case distinct), else one whose upper-cased form (a to z) contains it upper-cased;
@@ -50,10 +76,10 @@ std::optional<EscolhaImpressora> EscolherImpressora(const std::string& configura
 // Finds ImpressoraRelatorios among the installed printers and makes it the user's
 // default, with the messages for an empty or unknown name. A match by containment
 // replaces ImpressoraRelatorios with the printer's full name. True when found. With a
-// loan of the default printer (emprestimo), the default is changed through it, so that
-// it is never changed once an end of the run has given the loan back.
+// loan of the default printer (padrao), the default is changed through it, so that the
+// change is given back, and never made once an end of the run has given the loan back.
 bool LocalizarImpressora(TSessao& sessao, Tela& tela, SistemaImpressao& sistema,
                          const std::vector<std::string>& instaladas,
-                         Interrupcao::Emprestimo* emprestimo = nullptr);
+                         PadraoEmprestado* padrao = nullptr);
 
 } // namespace tessela

@@ -159,16 +159,12 @@ std::optional<std::string> SistemaCups::Padrao() {
     return std::nullopt;
 }
 
-void SistemaCups::DefinirPadrao(const std::string& nome) {
-    GravarPadraoNoLpoptions(Cp1252ParaUtf8(nome));
+std::unique_ptr<MudancaDoPadrao> SistemaCups::DefinirPadrao(const std::string& nome) {
+    return std::make_unique<MudancaLpoptions>(GravarPadraoNoLpoptions(Cp1252ParaUtf8(nome)));
 }
 
-std::optional<std::string> SistemaCups::ConfiguracaoDoPadrao() {
-    return LerLpoptions();
-}
-
-void SistemaCups::RestaurarConfiguracaoDoPadrao(const std::optional<std::string>& configuracao) {
-    RestaurarLpoptions(configuracao);
+void SistemaCups::DevolverPadrao(const MudancaDoPadrao& mudanca) {
+    DevolverPadraoAoLpoptions(dynamic_cast<const MudancaLpoptions&>(mudanca));
 }
 
 bool SistemaCups::Existe(const std::string& nome) {

@@ -16,9 +16,8 @@ public:
 
     std::vector<std::string> Impressoras() override;
     std::optional<std::string> Padrao() override;
-    void DefinirPadrao(const std::string& nome) override;
-    std::optional<std::string> ConfiguracaoDoPadrao() override;
-    void RestaurarConfiguracaoDoPadrao(const std::optional<std::string>& configuracao) override;
+    std::unique_ptr<MudancaDoPadrao> DefinirPadrao(const std::string& nome) override;
+    void DevolverPadrao(const MudancaDoPadrao& mudanca) override;
     bool Existe(const std::string& nome) override;
     std::optional<Resolucao> ResolucaoPadrao(const std::string& nome) override;
     std::unique_ptr<Trabalho> CriarTrabalho(const std::string& impressora,

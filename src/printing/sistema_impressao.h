@@ -50,6 +50,13 @@ public:
     virtual void Concluir() = 0;
 };
 
+// What one DefinirPadrao changed in the user's own settings; only the print system that
+// made it reads it.
+class MudancaDoPadrao {
+public:
+    virtual ~MudancaDoPadrao() = default;
+};
+
 // Every operation that asks the print system throws ErroImpressao when it does not
 // answer; operations refused throw ErroTrabalhoRecusado.
 class SistemaImpressao {
@@ -65,13 +72,13 @@ public:
     // Makes the printer of that name the user's default, in the user's own settings and
     // without asking the print system, so that a default lent for a print can be given
     // back also when the print system went away. The caller knows the name is installed.
-    virtual void DefinirPadrao(const std::string& nome) = 0;
+    // The result records exactly what changed.
+    virtual std::unique_ptr<MudancaDoPadrao> DefinirPadrao(const std::string& nome) = 0;
 
-    // The user's own setting behind the default printer as it is now, none when the user
-    // has none; and the same setting put back as it was read, without asking the print
-    // system.
-    virtual std::optional<std::string> ConfiguracaoDoPadrao() = 0;
-    virtual void RestaurarConfiguracaoDoPadrao(const std::optional<std::string>& configuracao) = 0;
+    // Gives back what that DefinirPadrao of this print system changed, and nothing else:
+    // a default or options that the user or another program chose since stay. Without
+    // asking the print system.
+    virtual void DevolverPadrao(const MudancaDoPadrao& mudanca) = 0;
 
     // True when a printer of exactly that name exists (letter case distinct).
     virtual bool Existe(const std::string& nome) = 0;

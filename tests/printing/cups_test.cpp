@@ -7,9 +7,11 @@
 #include "printing/sistema_cups.h"
 #include "printing/tela_impressao.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace tessela {
@@ -48,6 +50,26 @@ TEST_F(SistemaCupsReal, PadraoDoUsuarioLidoEGravadoNoLpoptions) {
     cups.DefinirPadrao("Impress\xE3o_Fiscal");
     EXPECT_EQ(cups.Padrao(), "Impress\xE3o_Fiscal");
     EXPECT_EQ(teste::OpcoesDoUsuario(), "Default Impress\xC3\xA3o_Fiscal\n");
+}
+
+// The user's own lpoptions command, run while a print has lent the default: what it chose
+// stays when the print gives the default back.
+TEST_F(SistemaCupsReal, PadraoOuOpcoesDoComandoLpoptionsNoMeioDaImpressaoFicam) {
+    const std::vector<std::pair<std::string, std::string>> comandos = {
+        {"lpoptions -d Laudo", "Laudo"},
+        {"lpoptions -o sides=two-sided-long-edge", "PDF_Laudo"},
+    };
+    for (const auto& [comando, padrao] : comandos) {
+        teste::EsquecerOpcoesDoUsuario();
+        cups.DefinirPadrao("Bruta");
+        const auto mudanca = cups.DefinirPadrao("PDF_Laudo");
+        ASSERT_EQ(std::system((comando + " >/dev/null").c_str()), 0) << comando;
+        const std::string escolhido = teste::OpcoesDoUsuario();
+        cups.DevolverPadrao(*mudanca);
+        EXPECT_EQ(teste::OpcoesDoUsuario(), escolhido) << comando;
+        EXPECT_EQ(cups.Padrao(), padrao) << escolhido;
+    }
+    EXPECT_NE(teste::OpcoesDoUsuario().find("sides=two-sided-long-edge"), std::string::npos);
 }
 
 TEST_F(SistemaCupsReal, ExisteSoComONomeExato) {
