@@ -20,9 +20,6 @@ std::string NaoResponde(const std::string& motivo) {
     return "O servidor de impress\xE3o " + EnderecoDoServidor() + " n\xE3o responde: " + motivo;
 }
 
-// A status that came in the server's own answer, not one libcups made up when no answer
-// came (it takes an internal error or "service unavailable" for those, with whatever
-// errno said).
 // The error of one plain connect, given up after two seconds.
 int ErroAoConectar(int familia, const sockaddr* endereco, socklen_t tamanho) {
     const int fd = socket(familia, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
@@ -63,10 +60,17 @@ std::string MotivoSemConexao() {
     return erro == 0 ? "sem resposta" : std::strerror(erro);
 }
 
+// A status that came in the server's own answer, not one libcups made up when no answer
+// came (it takes an internal error or "service unavailable" for those, with whatever
+// errno said).
 bool RespostaDoServidor(ipp_status_t estado) {
     return estado >= IPP_STATUS_ERROR_BAD_REQUEST &&
            estado < IPP_STATUS_ERROR_CUPS_AUTHENTICATION_CANCELED &&
            estado != IPP_STATUS_ERROR_INTERNAL && estado != IPP_STATUS_ERROR_SERVICE_UNAVAILABLE;
+}
+
+[[noreturn]] void FalharInterrompida() {
+    throw ErroInterrompido("Impress\xE3o interrompida: o programa est\xE1 sendo encerrado.");
 }
 
 } // namespace
@@ -78,33 +82,53 @@ std::string EnderecoDoServidor() {
     return servidor + ":" + std::to_string(ippPort());
 }
 
-ConexaoCups::ConexaoCups(Interrupcao* interrupcao, int esperaMs) : interrupcao_(interrupcao) {
-    chamada_.emplace(interrupcao_, [this] {
-        std::atomic_ref<int>(cancelar_).store(1);
-        if (const int fd = socket_.load(); fd >= 0)
-            ::shutdown(fd, SHUT_RDWR); // the blocked request returns at once
-    });
-    http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1, esperaMs,
-                         &cancelar_);
-    if (chamada_->Cortada())
-        throw ErroInterrompido("Impress\xE3o interrompida: o programa est\xE1 sendo encerrado.");
+std::string ServidorNaoResponde() {
+    return "O servidor de impress\xE3o " + EnderecoDoServidor() + " n\xE3o responde.";
+}
+
+ConexaoCups::ConexaoCups(std::shared_ptr<CorteDoPedido> corte, std::chrono::milliseconds espera)
+    : corte_(std::move(corte)), espera_(espera) {
+    http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
+                         static_cast<int>(espera.count()), corte_->Bandeira());
+    if (corte_->Cortado()) {
+        httpClose(http_);
+        FalharInterrompida();
+    }
     if (http_ == nullptr)
         throw ErroImpressao(NaoResponde(MotivoSemConexao()));
-    socket_.store(httpGetFd(http_));
+    httpSetTimeout(http_, 1.0, &ConexaoCups::AoEsperar, this);
 }
 
 ConexaoCups::~ConexaoCups() {
-    // No cut may reach the socket once it is closed: its number could be another's then.
-    chamada_.reset();
     httpClose(http_);
+}
+
+int ConexaoCups::AoEsperar(http_t*, void* dados) {
+    auto& c = *static_cast<ConexaoCups*>(dados);
+    if (c.corte_->Cortado() || c.esgotada_)
+        return 0;
+    // Called once a second while one wait lasts; a longer gap is another wait.
+    const auto agora = std::chrono::steady_clock::now();
+    c.silencio_ = agora - c.ultimaEspera_ < std::chrono::milliseconds(1500)
+                      ? c.silencio_ + std::chrono::seconds(1)
+                      : std::chrono::milliseconds(std::chrono::seconds(1));
+    c.ultimaEspera_ = agora;
+    c.esgotada_ = c.silencio_ >= c.espera_ - std::chrono::seconds(1);
+    return c.esgotada_ ? 0 : 1;
 }
 
 std::exception_ptr ConexaoCups::Falha(const std::string& impressora) const {
     const ipp_status_t estado = cupsLastError();
     const std::string texto = Utf8ParaCp1252(cupsLastErrorString());
-    if (chamada_->Cortada())
-        return std::make_exception_ptr(
-            ErroInterrompido("Impress\xE3o interrompida: o programa est\xE1 sendo encerrado."));
+    if (corte_->Cortado()) {
+        try {
+            FalharInterrompida();
+        } catch (...) {
+            return std::current_exception();
+        }
+    }
+    if (esgotada_)
+        return std::make_exception_ptr(ErroImpressao(ServidorNaoResponde()));
     if (RespostaDoServidor(estado)) {
         if (estado == IPP_STATUS_ERROR_NOT_FOUND && !impressora.empty())
             return std::make_exception_ptr(ErroTrabalhoRecusado(
@@ -114,13 +138,41 @@ std::exception_ptr ConexaoCups::Falha(const std::string& impressora) const {
     }
     // No answer: a server that is gone refuses a new connection, and that error says so.
     try {
-        ConexaoCups nova(interrupcao_, 5000);
+        ConexaoCups nova(corte_, std::chrono::milliseconds(5000));
     } catch (...) {
         return std::current_exception();
     }
     return std::make_exception_ptr(
         ErroImpressao("A comunica\xE7\xE3o com o servidor de impress\xE3o " + EnderecoDoServidor() +
                       " foi interrompida."));
+}
+
+void EsperarPeloPedido(Interrupcao* interrupcao, EstadoDoPedido& estado) {
+    bool cortado = false; // under estado.mutex
+    bool concluido = false;
+    bool esgotado = false;
+    {
+        Interrupcao::Chamada chamada(interrupcao, [&estado, &cortado] {
+            std::lock_guard trava(estado.mutex);
+            cortado = true;
+            estado.pronto.notify_all();
+        });
+        // Released before the Chamada goes, which waits for a cut in progress.
+        std::unique_lock trava(estado.mutex);
+        // The request's own waits give up at the limit; this one only backs them up.
+        esgotado =
+            !estado.pronto.wait_for(trava, kEsperaPeloServidorDeImpressao + std::chrono::seconds(1),
+                                    [&] { return estado.concluido || cortado; });
+        concluido = estado.concluido;
+    }
+    if (!concluido) {
+        estado.corte->Cortar(); // the request ends by itself, unwaited for
+        if (!esgotado)
+            FalharInterrompida();
+        throw ErroImpressao(ServidorNaoResponde());
+    }
+    if (estado.erro)
+        std::rethrow_exception(estado.erro);
 }
 
 } // namespace tessela

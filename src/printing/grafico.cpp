@@ -206,6 +206,8 @@ void ImprimirPaginas(const TParametros& p, TSessao& s, Tela& tela, SistemaImpres
         return;
     }
     for (const auto& pagina : paginas) {
+        if (tela.Encerrando()) // between two whole documents, never inside one
+            return;
         if (const auto falha =
                 ImprimirPagina(impressora, p, sistema, nome, resolucao, linhas, pagina)) {
             tela.Mensagem(MensagemPaginaRecusada(nome, pagina.Numero, *falha), TipoMensagem::Aviso);
@@ -217,15 +219,14 @@ void ImprimirPaginas(const TParametros& p, TSessao& s, Tela& tela, SistemaImpres
             return;
         if (MaiusculasAZ(s.ImpressoraRelatorios).find("PDF") != std::string::npos)
             tela.Mensagem(kContinuarPdf, TipoMensagem::Simples);
-        if (tela.Encerrando())
-            return;
     }
 }
 
 void SelecionarEImprimir(const TParametros& p, TSessao& s, Tela& tela, SistemaImpressao& sistema,
                          const std::vector<std::string>& instaladas,
                          std::chrono::milliseconds espera, PadraoEmprestado& padrao) {
-    if (!LocalizarImpressora(s, tela, sistema, instaladas, &padrao))
+    // A print begun as the run ends lends nothing and prints nothing.
+    if (tela.Encerrando() || !LocalizarImpressora(s, tela, sistema, instaladas, &padrao))
         return;
     if (!EntrelinhamentoValido(p)) {
         tela.Mensagem(kEntrelinhamentoPequeno, TipoMensagem::Simples);

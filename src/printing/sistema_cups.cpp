@@ -75,88 +75,93 @@ std::optional<Resolucao> ResolucaoDoAtributo(ipp_attribute_t* atributo) {
     return Resolucao{horizontal, vertical};
 }
 
-// A job on a connection of its own: a job cut short is dropped with its connection.
+// The job begun and not finished is cancelled on a new connection of its own, also after
+// a cut; when the server is gone there is nothing to cancel, and the failure being
+// reported says why.
+void CancelarTrabalho(const std::string& impressora, int id) noexcept {
+    try {
+        ConexaoCups outra(std::make_shared<CorteDoPedido>(), std::chrono::milliseconds(5000));
+        cupsCancelJob2(outra.Http(), impressora.c_str(), id, 0);
+    } catch (...) {
+    }
+}
+
+struct DadosDoTrabalho {
+    std::string impressora; // UTF-8
+    std::string titulo;     // UTF-8
+    FormatoDocumento formato;
+    OpcoesTrabalho opcoes;
+    std::string documento;
+};
+
+// One whole job on one connection: created, its document sent and finished. A job that
+// fails or is cut on the way is cancelled, so nothing half-sent is printed.
+void EnviarTrabalho(const std::shared_ptr<CorteDoPedido>& corte, const DadosDoTrabalho& t) {
+    ConexaoCups conexao(corte);
+    int numero = 0;
+    cups_option_t* lista = nullptr;
+    for (const auto& [nome, valor] : t.opcoes)
+        numero = cupsAddOption(nome.c_str(), valor.c_str(), numero, &lista);
+    const int id =
+        cupsCreateJob(conexao.Http(), t.impressora.c_str(), t.titulo.c_str(), numero, lista);
+    cupsFreeOptions(numero, lista);
+    if (id == 0)
+        std::rethrow_exception(conexao.Falha(t.impressora));
+    const auto falhar = [&] {
+        const std::exception_ptr falha = conexao.Falha(t.impressora);
+        CancelarTrabalho(t.impressora, id);
+        std::rethrow_exception(falha);
+    };
+    const char* tipo = t.formato == FormatoDocumento::Pdf ? CUPS_FORMAT_PDF : CUPS_FORMAT_RAW;
+    if (cupsStartDocument(conexao.Http(), t.impressora.c_str(), id, t.titulo.c_str(), tipo, 1) !=
+            HTTP_STATUS_CONTINUE ||
+        cupsWriteRequestData(conexao.Http(), t.documento.data(), t.documento.size()) !=
+            HTTP_STATUS_CONTINUE ||
+        cupsFinishDocument(conexao.Http(), t.impressora.c_str()) > IPP_STATUS_OK_EVENTS_COMPLETE)
+        falhar();
+}
+
+// A job whose document is kept until Concluir sends it whole, in one request of its own.
 class TrabalhoCups : public Trabalho {
 public:
-    TrabalhoCups(Interrupcao* interrupcao, std::string impressora, const std::string& titulo,
-                 FormatoDocumento formato, const OpcoesTrabalho& opcoes)
-        : interrupcao_(interrupcao), impressora_(std::move(impressora)), conexao_(interrupcao) {
-        int numero = 0;
-        cups_option_t* lista = nullptr;
-        for (const auto& [nome, valor] : opcoes)
-            numero = cupsAddOption(nome.c_str(), valor.c_str(), numero, &lista);
-        id_ = cupsCreateJob(conexao_.Http(), impressora_.c_str(), titulo.c_str(), numero, lista);
-        cupsFreeOptions(numero, lista);
-        if (id_ == 0)
-            std::rethrow_exception(conexao_.Falha(impressora_));
-        const char* tipo = formato == FormatoDocumento::Pdf ? CUPS_FORMAT_PDF : CUPS_FORMAT_RAW;
-        if (cupsStartDocument(conexao_.Http(), impressora_.c_str(), id_, titulo.c_str(), tipo, 1) !=
-            HTTP_STATUS_CONTINUE)
-            Falhar();
-    }
+    TrabalhoCups(Interrupcao* interrupcao, DadosDoTrabalho dados)
+        : interrupcao_(interrupcao), dados_(std::move(dados)) {}
 
-    ~TrabalhoCups() override {
-        if (!concluido_ && id_ != 0)
-            Cancelar();
-    }
-
-    void Escrever(std::string_view bytes) override {
-        if (cupsWriteRequestData(conexao_.Http(), bytes.data(), bytes.size()) !=
-            HTTP_STATUS_CONTINUE)
-            Falhar();
-    }
+    void Escrever(std::string_view bytes) override { dados_.documento.append(bytes); }
 
     void Concluir() override {
-        const ipp_status_t estado = cupsFinishDocument(conexao_.Http(), impressora_.c_str());
-        if (estado > IPP_STATUS_OK_EVENTS_COMPLETE)
-            Falhar();
-        concluido_ = true;
+        PedirAoServidor(interrupcao_,
+                        [dados = std::move(dados_)](auto corte) { EnviarTrabalho(corte, dados); });
     }
 
 private:
-    [[noreturn]] void Falhar() {
-        const std::exception_ptr falha = conexao_.Falha(impressora_);
-        Cancelar();
-        concluido_ = true; // nothing more to cancel
-        std::rethrow_exception(falha);
-    }
-
-    // The job begun and not finished is cancelled on a new connection; when the server
-    // is gone there is nothing to cancel, and the failure being reported says why.
-    void Cancelar() noexcept {
-        try {
-            ConexaoCups outra(interrupcao_, 5000);
-            cupsCancelJob2(outra.Http(), impressora_.c_str(), id_, 0);
-        } catch (...) {
-        }
-    }
-
     Interrupcao* interrupcao_;
-    std::string impressora_;
-    ConexaoCups conexao_;
-    int id_ = 0;
-    bool concluido_ = false;
+    DadosDoTrabalho dados_;
 };
 
 } // namespace
 
 std::vector<std::string> SistemaCups::Impressoras() {
-    ConexaoCups conexao(interrupcao_);
-    Destinos destinos(conexao);
-    std::vector<std::string> nomes;
-    for (const auto& d : destinos)
-        if (d.instance == nullptr)
-            nomes.push_back(Utf8ParaCp1252(d.name));
-    return nomes;
+    return PedirAoServidor(interrupcao_, [](auto corte) {
+        ConexaoCups conexao(corte);
+        Destinos destinos(conexao);
+        std::vector<std::string> nomes;
+        for (const auto& d : destinos)
+            if (d.instance == nullptr)
+                nomes.push_back(Utf8ParaCp1252(d.name));
+        return nomes;
+    });
 }
 
 std::optional<std::string> SistemaCups::Padrao() {
-    ConexaoCups conexao(interrupcao_);
-    Destinos destinos(conexao);
-    for (const auto& d : destinos)
-        if (d.is_default)
-            return Utf8ParaCp1252(d.name);
-    return std::nullopt;
+    return PedirAoServidor(interrupcao_, [](auto corte) -> std::optional<std::string> {
+        ConexaoCups conexao(corte);
+        Destinos destinos(conexao);
+        for (const auto& d : destinos)
+            if (d.is_default)
+                return Utf8ParaCp1252(d.name);
+        return std::nullopt;
+    });
 }
 
 std::unique_ptr<MudancaDoPadrao> SistemaCups::DefinirPadrao(const std::string& nome) {
@@ -168,31 +173,37 @@ void SistemaCups::DevolverPadrao(const MudancaDoPadrao& mudanca) {
 }
 
 bool SistemaCups::Existe(const std::string& nome) {
-    ConexaoCups conexao(interrupcao_);
-    DestinoNomeado destino(conexao, Cp1252ParaUtf8(nome));
-    return destino.Dado() != nullptr;
+    return PedirAoServidor(interrupcao_, [nome = Cp1252ParaUtf8(nome)](auto corte) {
+        ConexaoCups conexao(corte);
+        DestinoNomeado destino(conexao, nome);
+        return destino.Dado() != nullptr;
+    });
 }
 
 std::optional<Resolucao> SistemaCups::ResolucaoPadrao(const std::string& nome) {
-    ConexaoCups conexao(interrupcao_);
-    DestinoNomeado destino(conexao, Cp1252ParaUtf8(nome));
-    if (destino.Dado() == nullptr)
-        return std::nullopt;
-    cups_dinfo_t* info = cupsCopyDestInfo(conexao.Http(), destino.Dado());
-    if (info == nullptr)
-        return std::nullopt;
-    const auto resolucao = ResolucaoDoAtributo(
-        cupsFindDestDefault(conexao.Http(), destino.Dado(), info, "printer-resolution"));
-    cupsFreeDestInfo(info);
-    return resolucao;
+    return PedirAoServidor(
+        interrupcao_, [nome = Cp1252ParaUtf8(nome)](auto corte) -> std::optional<Resolucao> {
+            ConexaoCups conexao(corte);
+            DestinoNomeado destino(conexao, nome);
+            if (destino.Dado() == nullptr)
+                return std::nullopt;
+            cups_dinfo_t* info = cupsCopyDestInfo(conexao.Http(), destino.Dado());
+            if (info == nullptr)
+                return std::nullopt;
+            const auto resolucao = ResolucaoDoAtributo(
+                cupsFindDestDefault(conexao.Http(), destino.Dado(), info, "printer-resolution"));
+            cupsFreeDestInfo(info);
+            return resolucao;
+        });
 }
 
 std::unique_ptr<Trabalho> SistemaCups::CriarTrabalho(const std::string& impressora,
                                                      const std::string& titulo,
                                                      FormatoDocumento formato,
                                                      const OpcoesTrabalho& opcoes) {
-    return std::make_unique<TrabalhoCups>(interrupcao_, Cp1252ParaUtf8(impressora),
-                                          Cp1252ParaUtf8(titulo), formato, opcoes);
+    return std::make_unique<TrabalhoCups>(
+        interrupcao_,
+        DadosDoTrabalho{Cp1252ParaUtf8(impressora), Cp1252ParaUtf8(titulo), formato, opcoes, {}});
 }
 
 } // namespace tessela

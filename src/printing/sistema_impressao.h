@@ -41,7 +41,8 @@ enum class FormatoDocumento { Bruto, Pdf };
 using OpcoesTrabalho = std::vector<std::pair<std::string, std::string>>;
 
 // One job: the document's bytes go to the print system in the order written. A job that
-// is destroyed before Concluir is cancelled, so nothing half-sent is printed.
+// is destroyed before Concluir prints nothing, and one that fails or is cut on its way is
+// cancelled, so nothing half-sent is printed.
 class Trabalho {
 public:
     virtual ~Trabalho() = default;

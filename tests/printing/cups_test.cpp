@@ -97,7 +97,7 @@ TEST_F(SistemaCupsReal, ResolucaoPadraoDaImpressora) {
 
 TEST_F(SistemaCupsReal, TrabalhoRecusadoTrazOTextoDoCups) {
     try {
-        cups.CriarTrabalho("Recusa", "Pagina_1", FormatoDocumento::Bruto);
+        cups.CriarTrabalho("Recusa", "Pagina_1", FormatoDocumento::Bruto)->Concluir();
         FAIL() << "the rejecting queue took a job";
     } catch (const ErroTrabalhoRecusado& e) {
         EXPECT_NE(std::string(e.what()).find("not accepting jobs"), std::string::npos) << e.what();

@@ -73,6 +73,16 @@ TEST_F(ImpressaoGrafica, FimPedidoNaPausaTerminaEntreDuasPaginas) {
     EsperarPadraoDeVolta();
 }
 
+// The end asked for as the print begins: no page is begun and no box opens.
+TEST_F(ImpressaoGrafica, FimPedidoAntesDaPrimeiraPaginaNadaImprime) {
+    tela.encerrarNaPausa = 1;
+    tela.pausas = 1; // the end has already been asked for
+    Imprimir();
+    EXPECT_TRUE(Trabalhos().empty());
+    EXPECT_TRUE(tela.mensagens.empty());
+    EsperarPadraoDeVolta();
+}
+
 // The installed printers are read at the first print of the run and kept: a queue added
 // later is not found, one removed is still listed. Another run reads them afresh.
 TEST_F(ImpressaoGrafica, ListaDeImpressorasLidaUmaVezNaExecucao) {
