@@ -89,29 +89,39 @@ TEST(MontagemGvfs, PastaDoGvfs) {
     EXPECT_EQ(MontagemGvfs(raiz.Caminho() / "nao-existe", "SERVIDOR", "MAGNOLIA"), std::nullopt);
 }
 
+TEST(MontagemGvfs, RaizesNaOrdem) {
+    EXPECT_EQ(RaizesGvfs("/tmp/rt-maria", 1000),
+              (std::vector<fs::path>{"/tmp/rt-maria/gvfs", "/run/user/1000/gvfs"}));
+    EXPECT_EQ(RaizesGvfs("/run/user/1000/", 1000), (std::vector<fs::path>{"/run/user/1000/gvfs"}));
+    EXPECT_EQ(RaizesGvfs("", 0), (std::vector<fs::path>{"/run/user/0/gvfs"}));
+    EXPECT_EQ(RaizesGvfs(nullptr, 0), (std::vector<fs::path>{"/run/user/0/gvfs"}));
+}
+
 // ------------------------------------------------------------------ resolution
 
 TEST(ResolverCaminho, PelaTabelaPeloGvfsOuErro) {
-    PastaTemporaria raiz;
+    PastaTemporaria raiz, outraRaiz;
     const auto gvfs = raiz.Caminho() / "smb-share:server=gvfshost,share=dados";
     fs::create_directory(gvfs);
+    // The user's own runtime folder comes first; the other root is still looked at.
+    const std::vector<fs::path> raizes = {outraRaiz.Caminho(), raiz.Caminho()};
+    const auto primeira = outraRaiz.Caminho() / "smb-share:server=ambos,share=dados";
+    fs::create_directory(primeira);
+    fs::create_directory(raiz.Caminho() / "smb-share:server=ambos,share=dados");
+    EXPECT_EQ(ResolverCaminho("\\\\AMBOS\\DADOS\\x.txt", kTabela, raizes), primeira / "x.txt");
 
-    EXPECT_EQ(
-        ResolverCaminho("\\\\SERVIDOR\\OUTRO\\Interfac03\\Laudo X.txt", kTabela, raiz.Caminho()),
-        fs::path("/mnt/outro/Interfac03/Laudo X.txt"));
-    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO", kTabela, raiz.Caminho()),
-              fs::path("/mnt/outro"));
-    EXPECT_EQ(ResolverCaminho("\\\\GVFSHOST\\Dados\\a\\b.txt", kTabela, raiz.Caminho()),
-              gvfs / "a/b.txt");
-    EXPECT_EQ(ResolverCaminho("/usr/local/x.txt", kTabela, raiz.Caminho()),
-              fs::path("/usr/local/x.txt"));
+    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO\\Interfac03\\Laudo X.txt", kTabela, raizes),
+              fs::path("/mnt/outro/Interfac03/Laudo X.txt"));
+    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO", kTabela, raizes), fs::path("/mnt/outro"));
+    EXPECT_EQ(ResolverCaminho("\\\\GVFSHOST\\Dados\\a\\b.txt", kTabela, raizes), gvfs / "a/b.txt");
+    EXPECT_EQ(ResolverCaminho("/usr/local/x.txt", kTabela, raizes), fs::path("/usr/local/x.txt"));
     // Names on the share are UTF-8 on this side.
-    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO\\Laudo\xD3XIDO.txt", kTabela, raiz.Caminho()),
+    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO\\Laudo\xD3XIDO.txt", kTabela, raizes),
               fs::path("/mnt/outro/Laudo\xC3\x93XIDO.txt"));
 
     const std::string unc = "\\\\NINGUEM\\MAGNOLIA\\Interfac03\\ULTATIV.LLF";
     try {
-        ResolverCaminho(unc, kTabela, raiz.Caminho());
+        ResolverCaminho(unc, kTabela, raizes);
         FAIL() << "no error";
     } catch (const ErroEntradaSaida& e) {
         EXPECT_NE(std::string(e.what()).find(unc), std::string::npos) << e.what();
