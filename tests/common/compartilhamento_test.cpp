@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/mount.h>
 
 namespace tessela::teste {
 namespace {
@@ -161,6 +162,30 @@ TEST_F(MontagemReal, ArquivosGravadosPeloUncCaemNaMontagem) {
     EXPECT_EQ(LerBytes(raiz_ / "Interfac03" / "x.txt"), "");
     fs::remove(raiz_ / "Interfac03" / "x.txt");
     EXPECT_FALSE(ArquivoExiste(kUnc));
+}
+
+// A file that a rename cannot replace (here a mount point, which makes it fail with
+// EBUSY, as a cifs mount fails on a file held open) is written in place, and the
+// temporary file goes.
+TEST_F(MontagemReal, ArquivoQueORenameNaoSubstituiEGravadoNoLugar) {
+    const auto pasta = raiz_ / "Interfac03";
+    const auto preso = pasta / "preso.txt";
+    // From outside the share: a bind mount shows its file system's source, and one of
+    // the share's own would be taken for the share.
+    PastaTemporaria fora;
+    const auto origem = fora.Caminho() / "origem.txt";
+    EscreverBytes(origem, "laudo anterior, mais longo\r\n");
+    EscreverBytes(preso, "");
+    ASSERT_EQ(mount(origem.c_str(), preso.c_str(), nullptr, MS_BIND, nullptr), 0);
+    GravarArquivoTexto("\\\\SERVIDOR\\MAGNOLIA\\Interfac03\\preso.txt", {"novo"});
+    EXPECT_EQ(LerBytes(preso), "novo\r\n");
+    umount(preso.c_str());
+    EXPECT_EQ(LerBytes(origem), "novo\r\n");
+    std::vector<std::string> nomes;
+    for (const auto& e : fs::directory_iterator(pasta))
+        nomes.push_back(e.path().filename().string());
+    EXPECT_EQ(nomes, std::vector<std::string>{"preso.txt"});
+    fs::remove(preso);
 }
 
 // Outside the test namespace no such share is mounted.
