@@ -13,7 +13,9 @@
 #   samba.sh segurado TESSELA     another client holds Fichapes1.txt open sharing read,
 #                                 write and delete: the failed rename marks it for
 #                                 deletion; once that client closes it, Fichapes1.txt
-#                                 is there and whole, and no temporary file is left
+#                                 is there and whole, and no temporary file is left;
+#                                 held past the program's wait, the box names the
+#                                 temporary file, which keeps the new report
 #   samba.sh aberto TESSELA       another client holds Fichapes1.txt sharing read and
 #                                 write: the report is written in place; sharing read
 #                                 only: the box says the file is open in another
@@ -189,6 +191,25 @@ segurado)
     sem_temporarios "held with delete sharing"
     janela=$(esperar_janela 'rio: "maria"') || falha "no report screen"
     voltar
+
+    # The other client keeps it open past the program's wait: the box names the
+    # temporary file, which keeps the new report once Fichapes1.txt is gone.
+    sleep 1.1
+    arquivos_anteriores
+    segurar 'Interfac03\Fichapes1.txt' 7
+    iniciar_tessela
+    caixa=$(esperar_caixa) || falha "no error box"
+    temporario=$(temporarios | sed 's/ (.*//')
+    [ "$(wc -w <<<"$temporario")" = 1 ] || falha "temporary files: [$(temporarios)]"
+    esperado="ErroEntradaSaida: $(printf 'O arquivo %s est\xe1 aberto em outro programa. O novo conte\xfado ficou em %s.' \
+        "$unc" '\\127.0.0.1\MAGNOLIA\'"${temporario//\//\\}")"
+    [ "$(erro_registrado)" = "$esperado" ] || falha "the box says [$(erro_registrado)], expected [$esperado]"
+    ok "the box: $(erro_registrado | iconv -f CP1252 -t UTF-8)"
+    teclar "$caixa" Return
+    soltar
+    [ ! -e "$interfac/Fichapes1.txt" ] || falha "Fichapes1.txt is still there after the other client closed it"
+    verificar_relatorio "$raiz/$temporario" "$TESSELA_E2E_DOURADOS/Fichapes1.txt" "$hoje_inicio" "$(date +%d/%m/%Y)"
+    ok "Fichapes1.txt went with the other client's close; $temporario holds the new report whole"
     ;;
 aberto)
     arquivos_anteriores
