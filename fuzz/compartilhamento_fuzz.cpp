@@ -16,7 +16,7 @@ namespace {
 
 using tessela::fuzz::Visivel;
 
-const std::filesystem::path kSemGvfs = "/nonexistent/tessela-fuzz/gvfs";
+const std::vector<std::filesystem::path> kSemGvfs = {"/nonexistent/tessela-fuzz/gvfs"};
 
 // A mount table field as the kernel writes it.
 std::string Escapar(std::string_view campo) {

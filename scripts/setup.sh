@@ -20,6 +20,9 @@ PACKAGES=(
   cups cups-client cups-daemon printer-driver-cups-pdf
   poppler-utils xvfb xdotool x11-utils x11-apps netpbm fonts-dejavu-core
   util-linux procps iproute2 python3 file dpkg-dev locales
+  # a real SMB share for the tests: a private smbd, mounted through gvfs on a D-Bus
+  # session of the test's own; python3-samba holds files open as another client would
+  samba smbclient python3-samba gvfs-backends gvfs-fuse libglib2.0-bin dbus
   # the Debian package's checks: lintian, and man for its manual page
   lintian man-db groff-base
 )

@@ -8,7 +8,6 @@
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -31,71 +30,7 @@ std::string Conteudo(const std::vector<std::string>& linhas) {
     return bytes;
 }
 
-// Writes all the bytes; the errno of the failure, or 0. A share that refuses them late
-// (cifs, nfs) says so when the file is closed, which every caller checks.
-int EscreverTudo(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return 0;
-}
-
-// The lines that were there stay, without a piece of the new one. Should even that
-// fail, the error reported is still the write's.
-void Encurtar(int fd, off_t tamanho) {
-    if (ftruncate(fd, tamanho) != 0)
-        return;
-}
-
-// A new file beside the one it will replace, named so that no program of the suite takes
-// it for one of its own; created as the file itself would be (the umask applies).
-int CriarTemporario(const std::filesystem::path& destino, std::filesystem::path& temporario) {
-    std::random_device aleatorio;
-    for (int tentativa = 0; tentativa < 100; ++tentativa) {
-        temporario = destino;
-        temporario.replace_filename("." + destino.filename().string() + ".tessela-" +
-                                    std::to_string(aleatorio() % 1000000));
-        const int fd = open(temporario.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    errno = EEXIST;
-    return -1;
-}
-
 } // namespace
-
-// The file takes the bytes whole or not at all: they are written to a temporary file in
-// the same folder, which then replaces it in one rename. An earlier file keeps its
-// permissions; a failure removes the temporary file and leaves the earlier one as it was.
-void SubstituirArquivo(std::string_view caminho, std::string_view bytes,
-                       const std::optional<DonoArquivo>& dono) {
-    const auto destino = CaminhoLocal(caminho);
-    std::filesystem::path temporario;
-    const int fd = CriarTemporario(destino, temporario);
-    if (fd < 0)
-        Falhar(kAbrir, caminho, errno);
-    // Before the mode: a change of owner may clear its set-id bits.
-    int erro = dono && fchown(fd, dono->usuario, dono->grupo) != 0 ? errno : 0;
-    struct stat anterior {};
-    if (stat(destino.c_str(), &anterior) == 0 && S_ISREG(anterior.st_mode))
-        fchmod(fd, anterior.st_mode & 07777); // a share may refuse; its own rules hold then
-    if (erro == 0)
-        erro = EscreverTudo(fd, bytes);
-    if (close(fd) != 0 && erro == 0)
-        erro = errno;
-    if (erro == 0 && rename(temporario.c_str(), destino.c_str()) != 0)
-        erro = errno;
-    if (erro != 0) {
-        unlink(temporario.c_str());
-        Falhar(kGravar, caminho, erro);
-    }
-}
 
 void CriarArquivoTexto(std::string_view caminho) {
     SubstituirArquivo(caminho, {});
@@ -106,9 +41,6 @@ void GravarArquivoTexto(std::string_view caminho, const std::vector<std::string>
 }
 
 int AcrescentarInteiro(int fd, std::string_view bytes) {
-    struct stat antes {};
-    if (fstat(fd, &antes) != 0)
-        return errno;
     ssize_t escritos;
     while ((escritos = write(fd, bytes.data(), bytes.size())) < 0 && errno == EINTR) {
     }
@@ -116,8 +48,17 @@ int AcrescentarInteiro(int fd, std::string_view bytes) {
         return 0;
     const int erro = escritos < 0 ? errno : ENOSPC;
     if (escritos > 0)
-        Encurtar(fd, antes.st_size);
+        TirarAcrescimo(fd, static_cast<std::size_t>(escritos));
     return erro;
+}
+
+void TirarAcrescimo(int fd, std::size_t escritos) {
+    const off_t fim = lseek(fd, 0, SEEK_CUR);
+    struct stat agora {};
+    if (fim < static_cast<off_t>(escritos) || fstat(fd, &agora) != 0 || agora.st_size != fim)
+        return;
+    // Should even this fail, the error reported is still the write's.
+    [[maybe_unused]] const int r = ftruncate(fd, fim - static_cast<off_t>(escritos));
 }
 
 void AcrescentarLinha(std::string_view caminho, std::string_view linha) {

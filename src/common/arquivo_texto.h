@@ -2,10 +2,12 @@
 
 // Line-oriented text files: code-page-1252 bytes, every line ended by CR LF, no
 // byte-order mark. Each call opens, uses and closes its file, and a call that fails
-// leaves the file as it found it: a file is replaced whole or not at all, an append
-// adds the whole line or nothing. Paths are the program's own: "\\host\share\rest" is
-// found through the share resolver, anything else is a local path.
+// leaves the file whole: a file is replaced whole or not at all (only a file that must
+// be written in place can be left part written), an append adds the whole line or
+// nothing. Paths are the program's own: "\\host\share\rest" is found through the
+// share resolver, anything else is a local path.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +28,13 @@ struct DonoArquivo {
     gid_t grupo = 0;
 };
 
-// Creates the file with exactly these bytes, or replaces the one there. With a dono, the
+// Creates the file with exactly these bytes, or replaces the one there: through a
+// temporary file ".NAME.tessela-NNNNNN" beside it and a rename, or written in place where
+// a rename cannot replace it (a folder that lets its files be written but none be
+// created, a file another program holds open). Whatever fails, the file is left whole,
+// old or new; when the new bytes could take its place neither way after the old ones
+// were gone, the error names the temporary file that keeps them. Temporary files that
+// killed runs left in the folder are removed once they are an hour old. With a dono, a
 // new file belongs to it before it takes the place of the old one (root only).
 void SubstituirArquivo(std::string_view caminho, std::string_view bytes,
                        const std::optional<DonoArquivo>& dono = std::nullopt);
@@ -35,6 +43,12 @@ void SubstituirArquivo(std::string_view caminho, std::string_view bytes,
 // appending at once never mix their lines: all of them, or none (a piece written before
 // the disk filled up is taken back). The errno of a failure, or 0.
 int AcrescentarInteiro(int fd, std::string_view bytes);
+
+// Takes back the last bytes a write through fd (opened for appending) put at the end of
+// the file, and only those: they end at the descriptor's position. Once another program
+// has appended after them the file stays as it is, since cutting there would take that
+// program's line too.
+void TirarAcrescimo(int fd, std::size_t escritos);
 
 // Appends one line to a file that must already exist.
 void AcrescentarLinha(std::string_view caminho, std::string_view linha);

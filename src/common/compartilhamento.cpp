@@ -3,6 +3,7 @@
 #include "common/erros.h"
 #include "common/texto.h"
 
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -123,16 +124,26 @@ bool ComecaComoUnc(std::string_view caminho) {
 
 } // namespace
 
+std::vector<std::filesystem::path> RaizesGvfs(const char* xdgRuntimeDir, unsigned uid) {
+    std::vector<std::filesystem::path> raizes;
+    if (xdgRuntimeDir && *xdgRuntimeDir)
+        raizes.push_back(std::filesystem::path(xdgRuntimeDir) / "gvfs");
+    const auto padrao = std::filesystem::path("/run/user") / std::to_string(uid) / "gvfs";
+    if (raizes.empty() || raizes.front().lexically_normal() != padrao)
+        raizes.push_back(padrao);
+    return raizes;
+}
+
 std::filesystem::path ResolverCaminho(std::string_view caminho, std::string_view tabela,
-                                      const std::filesystem::path& raizGvfs) {
+                                      const std::vector<std::filesystem::path>& raizesGvfs) {
     const auto unc = AnalisarUnc(caminho);
     if (!unc && ComecaComoUnc(caminho))
         FalharUncInvalido(caminho);
     if (!unc)
         return std::filesystem::path(std::string(caminho));
     auto base = PontoDeMontagem(tabela, unc->host, unc->compartilhamento);
-    if (!base)
-        base = MontagemGvfs(raizGvfs, unc->host, unc->compartilhamento);
+    for (auto raiz = raizesGvfs.begin(); !base && raiz != raizesGvfs.end(); ++raiz)
+        base = MontagemGvfs(*raiz, unc->host, unc->compartilhamento);
     if (!base)
         throw ErroEntradaSaida("N\xE3o foi poss\xEDvel acessar " + std::string(caminho) +
                                ": o compartilhamento \\\\" + unc->host + "\\" +
@@ -145,8 +156,8 @@ std::filesystem::path ResolverCaminho(std::string_view caminho, std::string_view
 std::filesystem::path CaminhoLocal(std::string_view caminho) {
     if (!AnalisarUnc(caminho) && !ComecaComoUnc(caminho))
         return std::filesystem::path(std::string(caminho));
-    const auto gvfs = std::filesystem::path("/run/user") / std::to_string(getuid()) / "gvfs";
-    return ResolverCaminho(caminho, TextoDoArquivo("/proc/self/mounts"), gvfs);
+    return ResolverCaminho(caminho, TextoDoArquivo("/proc/self/mounts"),
+                           RaizesGvfs(std::getenv("XDG_RUNTIME_DIR"), getuid()));
 }
 
 } // namespace tessela

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/mount.h>
 
 namespace tessela::teste {
 namespace {
@@ -89,29 +90,39 @@ TEST(MontagemGvfs, PastaDoGvfs) {
     EXPECT_EQ(MontagemGvfs(raiz.Caminho() / "nao-existe", "SERVIDOR", "MAGNOLIA"), std::nullopt);
 }
 
+TEST(MontagemGvfs, RaizesNaOrdem) {
+    EXPECT_EQ(RaizesGvfs("/tmp/rt-maria", 1000),
+              (std::vector<fs::path>{"/tmp/rt-maria/gvfs", "/run/user/1000/gvfs"}));
+    EXPECT_EQ(RaizesGvfs("/run/user/1000/", 1000), (std::vector<fs::path>{"/run/user/1000/gvfs"}));
+    EXPECT_EQ(RaizesGvfs("", 0), (std::vector<fs::path>{"/run/user/0/gvfs"}));
+    EXPECT_EQ(RaizesGvfs(nullptr, 0), (std::vector<fs::path>{"/run/user/0/gvfs"}));
+}
+
 // ------------------------------------------------------------------ resolution
 
 TEST(ResolverCaminho, PelaTabelaPeloGvfsOuErro) {
-    PastaTemporaria raiz;
+    PastaTemporaria raiz, outraRaiz;
     const auto gvfs = raiz.Caminho() / "smb-share:server=gvfshost,share=dados";
     fs::create_directory(gvfs);
+    // The user's own runtime folder comes first; the other root is still looked at.
+    const std::vector<fs::path> raizes = {outraRaiz.Caminho(), raiz.Caminho()};
+    const auto primeira = outraRaiz.Caminho() / "smb-share:server=ambos,share=dados";
+    fs::create_directory(primeira);
+    fs::create_directory(raiz.Caminho() / "smb-share:server=ambos,share=dados");
+    EXPECT_EQ(ResolverCaminho("\\\\AMBOS\\DADOS\\x.txt", kTabela, raizes), primeira / "x.txt");
 
-    EXPECT_EQ(
-        ResolverCaminho("\\\\SERVIDOR\\OUTRO\\Interfac03\\Laudo X.txt", kTabela, raiz.Caminho()),
-        fs::path("/mnt/outro/Interfac03/Laudo X.txt"));
-    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO", kTabela, raiz.Caminho()),
-              fs::path("/mnt/outro"));
-    EXPECT_EQ(ResolverCaminho("\\\\GVFSHOST\\Dados\\a\\b.txt", kTabela, raiz.Caminho()),
-              gvfs / "a/b.txt");
-    EXPECT_EQ(ResolverCaminho("/usr/local/x.txt", kTabela, raiz.Caminho()),
-              fs::path("/usr/local/x.txt"));
+    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO\\Interfac03\\Laudo X.txt", kTabela, raizes),
+              fs::path("/mnt/outro/Interfac03/Laudo X.txt"));
+    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO", kTabela, raizes), fs::path("/mnt/outro"));
+    EXPECT_EQ(ResolverCaminho("\\\\GVFSHOST\\Dados\\a\\b.txt", kTabela, raizes), gvfs / "a/b.txt");
+    EXPECT_EQ(ResolverCaminho("/usr/local/x.txt", kTabela, raizes), fs::path("/usr/local/x.txt"));
     // Names on the share are UTF-8 on this side.
-    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO\\Laudo\xD3XIDO.txt", kTabela, raiz.Caminho()),
+    EXPECT_EQ(ResolverCaminho("\\\\SERVIDOR\\OUTRO\\Laudo\xD3XIDO.txt", kTabela, raizes),
               fs::path("/mnt/outro/Laudo\xC3\x93XIDO.txt"));
 
     const std::string unc = "\\\\NINGUEM\\MAGNOLIA\\Interfac03\\ULTATIV.LLF";
     try {
-        ResolverCaminho(unc, kTabela, raiz.Caminho());
+        ResolverCaminho(unc, kTabela, raizes);
         FAIL() << "no error";
     } catch (const ErroEntradaSaida& e) {
         EXPECT_NE(std::string(e.what()).find(unc), std::string::npos) << e.what();
@@ -151,6 +162,30 @@ TEST_F(MontagemReal, ArquivosGravadosPeloUncCaemNaMontagem) {
     EXPECT_EQ(LerBytes(raiz_ / "Interfac03" / "x.txt"), "");
     fs::remove(raiz_ / "Interfac03" / "x.txt");
     EXPECT_FALSE(ArquivoExiste(kUnc));
+}
+
+// A file that a rename cannot replace (here a mount point, which makes it fail with
+// EBUSY, as a cifs mount fails on a file held open) is written in place, and the
+// temporary file goes.
+TEST_F(MontagemReal, ArquivoQueORenameNaoSubstituiEGravadoNoLugar) {
+    const auto pasta = raiz_ / "Interfac03";
+    const auto preso = pasta / "preso.txt";
+    // From outside the share: a bind mount shows its file system's source, and one of
+    // the share's own would be taken for the share.
+    PastaTemporaria fora;
+    const auto origem = fora.Caminho() / "origem.txt";
+    EscreverBytes(origem, "laudo anterior, mais longo\r\n");
+    EscreverBytes(preso, "");
+    ASSERT_EQ(mount(origem.c_str(), preso.c_str(), nullptr, MS_BIND, nullptr), 0);
+    GravarArquivoTexto("\\\\SERVIDOR\\MAGNOLIA\\Interfac03\\preso.txt", {"novo"});
+    EXPECT_EQ(LerBytes(preso), "novo\r\n");
+    umount(preso.c_str());
+    EXPECT_EQ(LerBytes(origem), "novo\r\n");
+    std::vector<std::string> nomes;
+    for (const auto& e : fs::directory_iterator(pasta))
+        nomes.push_back(e.path().filename().string());
+    EXPECT_EQ(nomes, std::vector<std::string>{"preso.txt"});
+    fs::remove(preso);
 }
 
 // Outside the test namespace no such share is mounted.

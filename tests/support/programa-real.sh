@@ -1,7 +1,8 @@
 # Helpers of the tests that run the real program as a user runs it: in a real X server
 # (Xvfb), driven by key presses and signals, against the private Firebird server of the
 # test run, inside the test share. Sourced (bash) by tests/e2e/ponta-a-ponta.sh,
-# tests/e2e/falhas.sh and tests/packaging/instalado.sh, which set `trabalho` (their work
+# tests/e2e/falhas.sh, tests/e2e/samba.sh (on a real SMB share instead) and
+# tests/packaging/instalado.sh, which set `trabalho` (their work
 # folder) first, put the running program's pid in tessela_pid, and call
 # limpar_programa_real on their way out.
 # shellcheck shell=bash disable=SC2015,SC2034 # "[ a ] && [ b ] || falha" is meant; callers read the variables
@@ -200,20 +201,20 @@ verificar_relatorio() { # report file, golden file, day, day
 linha_ini() { printf '%-48s %s\r\n' "$1" "$2"; }
 
 # The program folder $trabalho/programa, as the suite installs it beside the program: a
-# copy of the executable, CONFIGBD.INI naming SERVIDOR and MAGNOLIA.INI for the example
-# report, with the left margin given and any further settings lines; HOME and
-# XDG_RUNTIME_DIR of the run's own.
+# copy of the executable, CONFIGBD.INI naming the central server ($servidor_central,
+# SERVIDOR unless set) and MAGNOLIA.INI for the example report, with the left margin
+# given and any further settings lines; HOME and XDG_RUNTIME_DIR of the run's own.
 preparar_programa() { # executable, margin, [settings line, value]...
     pasta="$trabalho/programa"
     mkdir -p "$pasta" && cp "$1" "$pasta/tessela"
     mkdir -m 0700 -p "$trabalho/runtime" "$trabalho/casa"
     export XDG_RUNTIME_DIR="$trabalho/runtime" HOME="$trabalho/casa"
     {
-        linha_ini "IP DO SERVIDOR CENTRAL.........................:" SERVIDOR
+        linha_ini "IP DO SERVIDOR CENTRAL.........................:" "${servidor_central:-SERVIDOR}"
         linha_ini "NOME DO BANCO DE DADOS CENTRAL.................:" MAGNOLIA.BD
     } >"$pasta/CONFIGBD.INI"
     {
-        linha_ini "IP DO SERVIDOR CENTRAL.........................:" SERVIDOR
+        linha_ini "IP DO SERVIDOR CENTRAL.........................:" "${servidor_central:-SERVIDOR}"
         linha_ini "NOME DO COMPARTILHAMENTO DA PASTA MAGNOLIA.....:" MAGNOLIA
         linha_ini "TITULO CENTRAL DO LAUDO DO DO C.Q. PROD.PRONTOS:" MATERIAS-PRIMAS
         linha_ini "LARGURA DA OM (QDE TRACOS).....................:" 119
