@@ -113,7 +113,9 @@ int ConexaoCups::AoEsperar(http_t*, void* dados) {
                       ? c.silencio_ + std::chrono::seconds(1)
                       : std::chrono::milliseconds(std::chrono::seconds(1));
     c.ultimaEspera_ = agora;
-    c.esgotada_ = c.silencio_ >= c.espera_ - std::chrono::seconds(1);
+    // A request may wait more than once (libcups retries on a connection of its own):
+    // the first wait gives up with room for the next ones to, within the limit.
+    c.esgotada_ = c.silencio_ >= c.espera_ - std::chrono::seconds(2);
     return c.esgotada_ ? 0 : 1;
 }
 
@@ -159,10 +161,11 @@ void EsperarPeloPedido(Interrupcao* interrupcao, EstadoDoPedido& estado) {
         });
         // Released before the Chamada goes, which waits for a cut in progress.
         std::unique_lock trava(estado.mutex);
-        // The request's own waits give up at the limit; this one only backs them up.
-        esgotado =
-            !estado.pronto.wait_for(trava, kEsperaPeloServidorDeImpressao + std::chrono::seconds(1),
-                                    [&] { return estado.concluido || cortado; });
+        // The request's own waits give up before the limit; this one backs them up, and
+        // ends a wait of libcups's own (it retries some requests on a connection of its
+        // own, with its own limits).
+        esgotado = !estado.pronto.wait_for(trava, kEsperaPeloServidorDeImpressao,
+                                           [&] { return estado.concluido || cortado; });
         concluido = estado.concluido;
     }
     if (!concluido) {

@@ -111,7 +111,8 @@ auto PedirAoServidor(Interrupcao* interrupcao, Pedido pedido)
         std::optional<Guardado> resultado;
     };
     auto estado = std::make_shared<Estado>();
-    std::thread([estado, pedido = std::move(pedido)]() mutable {
+    auto solta = std::make_shared<Interrupcao::TarefaSolta>(interrupcao);
+    std::thread([estado, solta, pedido = std::move(pedido)]() mutable {
         std::optional<Guardado> resultado;
         std::exception_ptr erro;
         try {

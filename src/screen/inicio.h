@@ -12,10 +12,4 @@ namespace tessela {
 // its own place); a missing one is the empty text, extra ones are ignored.
 Argumentos ArgumentosDe(int argc, const char* const* argv);
 
-// Why no window can be opened, or the empty text when one can: without a platform
-// chosen by QT_QPA_PLATFORM, a display is needed (DISPLAY or WAYLAND_DISPLAY), or Qt
-// would abort. Null or empty values count as unset.
-std::string ProblemaDeExibicao(const char* qtQpaPlatform, const char* display,
-                               const char* waylandDisplay);
-
 } // namespace tessela

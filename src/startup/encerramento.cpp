@@ -16,6 +16,7 @@
 #include <string>
 #include <sys/eventfd.h>
 #include <sys/signalfd.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 namespace tessela {
@@ -133,10 +134,24 @@ void Encerramento::Encerrar(int sinal) {
     if (PararEm(kPrazoDoFim) && cortes.EsperarAte(inicio + kPrazoDoFim))
         return; // the main thread came back and closed the run itself
     // The main thread did not come back, or a cut never returned: the run ends here.
+    DesligarTela();
     const Tarefa devolucao(
         [this] { interrupcao_.DevolverTudo(kPrazoDaDevolucao - std::chrono::milliseconds(20)); });
     devolucao.EsperarAte(std::chrono::steady_clock::now() + kPrazoDaDevolucao);
     TerminarPeloSinal(sinal);
+}
+
+void Encerramento::DefinirConexoesDaTela(std::vector<int> conexoes) {
+    std::lock_guard trava(telaMutex_);
+    conexoesDaTela_ = std::move(conexoes);
+}
+
+// Only shut down, never closed: the numbers stay the connections' own until the
+// application closes them, and it withdraws them first.
+void Encerramento::DesligarTela() {
+    std::lock_guard trava(telaMutex_);
+    for (const int fd : conexoesDaTela_)
+        ::shutdown(fd, SHUT_RDWR);
 }
 
 int Encerramento::Concluir(int status) {

@@ -10,7 +10,9 @@
 #include "common/interrupcao.h"
 
 #include <chrono>
+#include <mutex>
 #include <thread>
+#include <vector>
 
 namespace tessela {
 
@@ -42,6 +44,13 @@ public:
     // blocked, until Concluir.
     void Parar();
 
+    // The process's connections to the display server, while they are open (none after
+    // the application has gone): an end that cannot wait for the main thread shuts them
+    // down, so that the server takes the windows away even while the main thread is held
+    // where no signal reaches it (a call into a FUSE share that stopped answering) and
+    // the process can only end once that call returns.
+    void DefinirConexoesDaTela(std::vector<int> conexoes);
+
     // The run is over and status is its exit status: stops watching, ends the process by
     // the signal that ended the run, if one did, and lets a signal that came since, or
     // comes later, end the process by its default action. Otherwise returns status, or
@@ -54,7 +63,11 @@ private:
     void Encerrar(int sinal);
     bool PararEm(std::chrono::milliseconds tempo) const;
 
+    void DesligarTela();
+
     Interrupcao& interrupcao_;
+    std::mutex telaMutex_;
+    std::vector<int> conexoesDaTela_;
     int sinais_ = -1; // signalfd
     int parar_ = -1;  // eventfd
     std::thread vigia_;

@@ -4,6 +4,7 @@
 #include "common/programa.h"
 #include "common/texto.h"
 #include "screen/aplicacao.h"
+#include "screen/exibicao.h"
 #include "screen/falhas.h"
 #include "screen/inicio.h"
 #include "startup/encerramento.h"
@@ -21,12 +22,15 @@ int main(int argc, char** argv) {
     // Read before Qt sees them: the arguments are the program's alone.
     const tessela::Argumentos argumentos = tessela::ArgumentosDe(argc, argv);
 
-    const std::string problema = tessela::ProblemaDeExibicao(
-        std::getenv("QT_QPA_PLATFORM"), std::getenv("DISPLAY"), std::getenv("WAYLAND_DISPLAY"));
-    if (!problema.empty()) {
-        std::cerr << tessela::Cp1252ParaUtf8(problema) << '\n';
+    // Qt would abort the process when no display it tries answers.
+    const tessela::EscolhaDeExibicao exibicao =
+        tessela::EscolherExibicao(tessela::AmbienteDoProcesso());
+    if (!exibicao.problema.empty()) {
+        std::cerr << tessela::Cp1252ParaUtf8(exibicao.problema) << '\n';
         return 1;
     }
+    if (!exibicao.plataforma.empty())
+        setenv("QT_QPA_PLATFORM", exibicao.plataforma.c_str(), 1);
 
     try {
         tessela::Interrupcao interrupcao;
@@ -35,6 +39,13 @@ int main(int argc, char** argv) {
         {
             int argcQt = 1; // Qt's own options (-style, -platform, ...) are not taken
             tessela::TApplication app(argcQt, argv);
+            encerramento.DefinirConexoesDaTela(
+                tessela::ConexoesComATela(tessela::AmbienteDoProcesso()));
+            // Withdrawn before the application closes them.
+            struct Retirar {
+                tessela::Encerramento& e;
+                ~Retirar() { e.DefinirConexoesDaTela({}); }
+            } retirar{encerramento};
             const std::string pasta = tessela::PastaDoExecutavel();
             tessela::InstalarRelatorioDeFalhas(pasta + "LOG/");
             status = tessela::ExecutarTessela(app, argumentos, pasta, interrupcao);

@@ -5,13 +5,14 @@
 #
 #   falhas.sh trava TESSELA           another transaction holds the station's ESTACOES
 #                                     row: SIGTERM during the wait on its lock ends the
-#                                     run within 1 s, status 143, no stamp, no report
+#                                     run at once, status 143, no stamp, no report
 #   falhas.sh rede-muda TESSELA       the central server's link is silent from the start
 #                                     (a proxy that forwards nothing): SIGTERM during the
-#                                     first attach ends the run within 1 s, status 143
+#                                     first attach ends the run at once, status 143
 #   falhas.sh fechamento TESSELA      the link goes silent on the report screen, then
 #                                     "Voltar": SIGTERM while the data module detaches
-#                                     ends the run within 1 s, by the signal, no crash
+#                                     ends the run when the detach is cut (300 ms), by
+#                                     the signal, no crash
 #   falhas.sh servidor-mudo TESSELA   the central server takes the connections and never
 #                                     answers, from the first byte, and no signal comes:
 #                                     the window is drawn while the first attach waits,
@@ -28,6 +29,9 @@
 #                                     print: the box names the server that does not
 #                                     answer, and the user's default printer is given
 #                                     back byte for byte
+#   falhas.sh cups-mudo TESSELA       the same with a print server that stops answering
+#                                     (it still takes connections): given up on after
+#                                     15 s
 #
 # Environment (set by CTest): TESSELA_FIREBIRD_RAIZ, TESSELA_E2E_DOURADOS, and for
 # rede-muda and fechamento TESSELA_REDE_LENTA (the proxy bench/rede_lenta). Exits 77
@@ -161,7 +165,7 @@ fechamento)
     # on past it.
     (sleep 1.5 && kill -USR2 "$proxy_pid" 2>/dev/null) &
     sinalizar TERM
-    verificar_fim_por_sinal SIGTERM 15 "while the data module detaches over a silent link"
+    verificar_fim_por_sinal SIGTERM 15 "while the data module detaches over a silent link" 700
     ;;
 servidor-mudo)
     preparar_programa "$executavel" 0
@@ -243,7 +247,7 @@ compartilhamento-cheio)
         falha "files in Interfac03: $restantes"
     ok "the earlier Fichapes1.txt is there byte for byte, no temporary file left"
     ;;
-cups-morto)
+cups-morto | cups-mudo)
     # A print server of this test's own, to be killed.
     raiz_cups="$trabalho/cups"
     porta=$((${TESSELA_CUPS_PORTA:-8631} + 30))
@@ -268,14 +272,27 @@ cups-morto)
     esperar_arquivo "$raiz_cups/pdf/Pagina_1.pdf" || falha "no page 1"
     grep -q '^Default PDF_' "$HOME/.cups/lpoptions" ||
         falha "the PDF queue is not the default during the print: $(cat "$HOME/.cups/lpoptions")"
-    kill -KILL "$(cat "$raiz_cups/run/cupsd.pid")"
+    if [ "$modo" = cups-morto ]; then
+        kill -KILL "$(cat "$raiz_cups/run/cupsd.pid")"
+        motivo=": Connection refused"
+    else
+        # Stopped, not gone: it still takes connections, and answers nothing.
+        kill -STOP "$(cat "$raiz_cups/run/cupsd.pid")"
+        motivo="."
+    fi
+    inicio=$(date +%s%N)
     teclar "$caixa" Return
     esperar_sumir "$caixa" || falha "the box after page 1 stays"
     caixa=$(esperar_caixa) || falha "no box for page 2"
+    t=$(ms_desde "$inicio")
     erro=$(cat "$pasta"/LOG/erros-*.log 2>/dev/null)
-    [ "${erro#* * }" = "ErroImpressao: $(printf 'O servidor de impress\xe3o') 127.0.0.1:$porta $(printf 'n\xe3o') responde: Connection refused"$'\r' ] ||
+    [ "${erro#* * }" = "ErroImpressao: $(printf 'O servidor de impress\xe3o') 127.0.0.1:$porta $(printf 'n\xe3o') responde$motivo"$'\r' ] ||
         falha "the error logged: [$erro]"
-    ok "the box names the server that does not answer: ${erro#* * }"
+    ok "the box names the server that does not answer, after $t ms: ${erro#* * }"
+    if [ "$modo" = cups-mudo ]; then
+        [ "$t" -ge 10000 ] && [ "$t" -le 16500 ] || falha "the silent server was given up on after $t ms"
+        kill -CONT "$(cat "$raiz_cups/run/cupsd.pid")"
+    fi
     teclar "$caixa" Return
     cmp -s "$trabalho/lpoptions.antes" "$HOME/.cups/lpoptions" ||
         falha "the default printer was not given back: $(cat "$HOME/.cups/lpoptions")"

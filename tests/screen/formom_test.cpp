@@ -6,9 +6,11 @@
 #include "common/texto_qt.h"
 #include "screen/aplicacao.h"
 #include "screen/apoio_tela.h"
+#include "screen/exibicao.h"
 #include "screen/formom.h"
 #include "screen/inicio.h"
 #include "screen/mensagens.h"
+#include "support/apoio.h"
 
 #include <QFontInfo>
 #include <QScreen>
@@ -18,6 +20,9 @@
 #include <QTextLayout>
 #include <QWindow>
 #include <memory>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 using namespace tessela;
 
@@ -491,7 +496,7 @@ private slots:
         QVERIFY(modal);
     }
 
-    void argumentosEExibicao() {
+    void argumentos() {
         const char* argv[] = {"tessela", "000123", "",     "DISTRIBUIDORA CENTRAL",
                               "12/2027", "maria",  "extra"};
         const Argumentos a = ArgumentosDe(7, argv);
@@ -503,12 +508,43 @@ private slots:
         const Argumentos b = ArgumentosDe(3, argv);
         QCOMPARE(b.codigo, std::string("000123"));
         QVERIFY(b.fornecedor.empty() && b.validade.empty() && b.usuario.empty());
+    }
 
-        QVERIFY(!ProblemaDeExibicao(nullptr, nullptr, nullptr).empty());
-        QVERIFY(!ProblemaDeExibicao("", "", "").empty());
-        QVERIFY(ProblemaDeExibicao("offscreen", nullptr, nullptr).empty());
-        QVERIFY(ProblemaDeExibicao(nullptr, ":99", nullptr).empty());
-        QVERIFY(ProblemaDeExibicao(nullptr, nullptr, "wayland-0").empty());
+    // Qt aborts the process when no display it tries answers: the run looks first, and
+    // knows its connection to the one that answers.
+    void exibicaoQueNaoResponde() {
+        QVERIFY(!EscolherExibicao({}).problema.empty());
+        QVERIFY(!EscolherExibicao({"", "", "", ""}).problema.empty());
+        QVERIFY(EscolherExibicao({"offscreen", ":59997", nullptr, nullptr}).problema.empty());
+        // No X server behind the number, as a stale DISPLAY over ssh.
+        QCOMPARE(EscolherExibicao({nullptr, ":59997", nullptr, nullptr}).problema,
+                 std::string("tessela: nenhuma tela gr\xE1"
+                             "fica dispon\xEDvel: DISPLAY=:59997 n\xE3o responde."));
+
+        // A compositor's socket that answers, beside the dead X server: Qt is sent there.
+        teste::PastaTemporaria pasta;
+        const std::string caminho = (pasta.Caminho() / "wayland-9").string();
+        const int servidor = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un endereco{};
+        endereco.sun_family = AF_UNIX;
+        caminho.copy(endereco.sun_path, sizeof endereco.sun_path - 1);
+        QVERIFY(bind(servidor, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0);
+        QVERIFY(listen(servidor, 4) == 0);
+        const std::string runtime = pasta.Caminho().string();
+        const AmbienteDeExibicao ambiente{nullptr, ":59997", "wayland-9", runtime.c_str()};
+        const EscolhaDeExibicao escolha = EscolherExibicao(ambiente);
+        QVERIFY(escolha.problema.empty());
+        QCOMPARE(escolha.plataforma, std::string("wayland"));
+
+        const int cliente = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        QVERIFY(::connect(cliente, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco) == 0);
+        QCOMPARE(ConexoesComATela(ambiente), std::vector<int>{cliente});
+        close(cliente);
+        close(servidor);
+        QCOMPARE(EscolherExibicao(ambiente).problema,
+                 std::string("tessela: nenhuma tela gr\xE1"
+                             "fica dispon\xEDvel: DISPLAY=:59997 e WAYLAND_DISPLAY=wayland-9 "
+                             "n\xE3o respondem."));
     }
 };
 
