@@ -15,9 +15,10 @@
 #   - the program folder build/demo/programa: a copy of the executable with MAGNOLIA.INI
 #     and CONFIGBD.INI beside it.
 # Then it runs: tessela CODE L2301 "DISTRIBUIDORA CENTRAL" 12/2027 maria
-# With a display (DISPLAY set) the window opens there; without one the program runs in
-# Xvfb, a screenshot is taken once the report is shown, and the program is closed with
-# Alt+V. The files the run wrote on the share are copied to build/demo/resultado.
+# With a display (DISPLAY or WAYLAND_DISPLAY set) the window opens there; without one the
+# program runs in Xvfb, a screenshot is taken once the report is shown, and the program
+# is closed with Alt+V. The files the run wrote on the share are copied to
+# build/demo/resultado.
 set -euo pipefail
 
 PORTA_CUPS=8641 # the tests' cupsd uses 8631: both may run at once
@@ -64,7 +65,9 @@ esperar_janela() { # pattern, seconds
 }
 
 executar_com_tela() {
-    diga "the window opens on $DISPLAY: Imprimir (Alt+M) prints on PDF_Laudo, Voltar (Alt+V) ends the demo"
+    local onde="Wayland display ${WAYLAND_DISPLAY:-}"
+    [ -n "${DISPLAY:-}" ] && onde="X display $DISPLAY"
+    diga "the window opens on the $onde: Imprimir (Alt+M) prints on PDF_Laudo, Voltar (Alt+V) ends the demo"
     local status=0
     # In the background, so that Ctrl+C reaches this script's trap, which ends it.
     "$programa/tessela" "$codigo" L2301 "DISTRIBUIDORA CENTRAL" 12/2027 maria &

@@ -19,6 +19,8 @@ PACKAGES=(
   firebird3.0-server firebird3.0-utils
   cups cups-client cups-daemon printer-driver-cups-pdf
   poppler-utils xvfb xdotool x11-utils x11-apps netpbm fonts-dejavu-core
+  # the window on a Wayland display, where there is no X server
+  qt6-wayland
   util-linux procps iproute2 python3 file dpkg-dev locales
   # a real SMB share for the tests: a private smbd, mounted through gvfs on a D-Bus
   # session of the test's own; python3-samba holds files open as another client would

@@ -6,7 +6,10 @@
 #include "support/apoio.h"
 
 #include <chrono>
+#include <atomic>
 #include <future>
+#include <random>
+#include <thread>
 #include <gtest/gtest.h>
 
 namespace tessela {
@@ -63,6 +66,42 @@ TEST(ServidorSilencioso, UmaEsperaSoNomeandoOServidor) {
     const Tentativa c = Anexar(local, servidores);
     EXPECT_EQ(c.erro, esperado);
     EXPECT_LT(c.fim - depois, milliseconds(500));
+}
+
+// The end of the run asked for while a connection detaches: the cut may act on the
+// attachment as the detach frees it, and must find it still there (AddressSanitizer
+// tells a cut that reaches freed memory). The request falls at random within the time
+// the detach before took.
+TEST(CorteAoDesanexar, NuncaAlcancaUmAnexoLiberado) {
+    std::mt19937 aleatorio(20261210);
+    auto duracao = std::chrono::microseconds(300);
+    for (int i = 0; i < 300; ++i) {
+        Interrupcao interrupcao;
+        auto c = teste::NovaConexao(teste::kBancoDados);
+        c->DefinirInterrupcao(&interrupcao);
+        c->Conectar();
+        const auto atraso =
+            std::chrono::microseconds(aleatorio() % (duracao.count() + duracao.count() / 4 + 1));
+        std::atomic<bool> ir = false;
+        std::thread pedido([&] {
+            while (!ir) {
+            }
+            const auto ate = Relogio::now() + atraso;
+            while (Relogio::now() < ate) {
+            }
+            interrupcao.Pedir(15);
+        });
+        const auto inicio = Relogio::now();
+        ir = true;
+        try {
+            c->Desconectar();
+        } catch (const ErroInterrompido&) {
+            // cut in the middle: the handle is released all the same
+        }
+        duracao = std::chrono::duration_cast<std::chrono::microseconds>(Relogio::now() - inicio);
+        pedido.join();
+        EXPECT_FALSE(c->Conectado());
+    }
 }
 
 } // namespace
