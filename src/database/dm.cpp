@@ -71,11 +71,13 @@ TDM::TDM(Interrupcao* interrupcao)
     : SQLConnection1("Magnolia", ParametrosArmazenados(kLocalInterface, "")),
       SQLConnection2("MagnDados", ParametrosArmazenados(kLocalDados, "win1252")),
       SQLConnection3("MagnDados", ParametrosArmazenados(kLocalDados, "win1252")),
-      Estacoes(SQLConnection2, "ESTACOES", ModoAtualizacao::SoChave, {"ESTACAO"}),
+      SQLConnectionEstacao("MagnDados", ParametrosArmazenados(kLocalDados, "win1252")),
+      Estacoes(SQLConnectionEstacao, "ESTACOES", ModoAtualizacao::SoChave, {"ESTACAO"}),
       Config(SQLConnection2, "CONFIG", ModoAtualizacao::TodasColunas),
       Ensaios(SQLConnection2, "ENSAIOS", ModoAtualizacao::TodasColunas), SQLQuery1(SQLConnection2),
       SQLQuery2(SQLConnection1) {
-    for (TSQLConnection* c : {&SQLConnection1, &SQLConnection2, &SQLConnection3}) {
+    for (TSQLConnection* c :
+         {&SQLConnection1, &SQLConnection2, &SQLConnection3, &SQLConnectionEstacao}) {
         c->DefinirInterrupcao(interrupcao);
         c->DefinirServidores(&Servidores);
     }
@@ -108,10 +110,12 @@ void TDM::DataModuleCreate(TParametros& p, TSessao& s, Tela& tela, std::string_v
         const std::string biblioteca = BibliotecaNaPasta(PastaNestaMaquina(pasta));
         SQLConnection1.DefinirBibliotecaCliente(biblioteca);
         SQLConnection2.DefinirBibliotecaCliente(biblioteca);
+        SQLConnectionEstacao.DefinirBibliotecaCliente(biblioteca);
     }
     SQLConnection2.Desconectar();
     SQLConnection2.DefinirParametro("DataBase",
                                     p.IPServidor + ":C:\\magnolia\\dados\\" + p.NomeBancoCentral);
+    SQLConnectionEstacao.DefinirParametro("DataBase", SQLConnection2.Parametro("DataBase"));
     SQLConnection1.Desconectar();
     SQLConnection1.DefinirParametro("DataBase", p.IPServidor + ":C:\\magnolia\\interfac\\" +
                                                     p.NomeBancoCentral);

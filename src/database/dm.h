@@ -58,8 +58,12 @@ public:
     TSQLConnection SQLConnection1; // Magnolia: interface database
     TSQLConnection SQLConnection2; // MagnDados: main database
     TSQLConnection SQLConnection3; // MagnDados: the station's database
+    // MagnDados again, pointed where SQLConnection2 is: the station's row and its stamp
+    // on an attachment of their own, so that the start's other reads on SQLConnection2
+    // can run beside them.
+    TSQLConnection SQLConnectionEstacao;
 
-    TClientDataSet Estacoes; // ESTACOES, applied by key ESTACAO
+    TClientDataSet Estacoes; // ESTACOES on SQLConnectionEstacao, applied by key ESTACAO
     TClientDataSet Config;   // CONFIG
     TClientDataSet Ensaios;  // ENSAIOS joined with ESPECIFICACOES
     TSQLQuery SQLQuery1;     // the component, on SQLConnection2
@@ -69,9 +73,9 @@ public:
     // to their stored local location. Throws ErroBanco when either fails.
     void Carregar();
 
-    // LerParametros, CaminhoGDS.txt, connections 2 and 1 re-pointed at the central
-    // server. A settings error or an unreadable CaminhoGDS.txt is shown on the screen
-    // (TipoMensagem::Erro, the error's text) and skips the remaining steps. A missing
+    // LerParametros, CaminhoGDS.txt, connections 2 (with SQLConnectionEstacao) and 1
+    // re-pointed at the central server. A settings error or an unreadable CaminhoGDS.txt is shown
+    // on the screen (TipoMensagem::Erro, the error's text) and skips the remaining steps. A missing
     // MAGNOLIA.INI propagates.
     void DataModuleCreate(TParametros& p, TSessao& s, Tela& tela, std::string_view pastaExecutavel,
                           char separadorDecimal);

@@ -12,9 +12,7 @@ namespace tessela {
 
 namespace {
 
-// The component of that code, compared byte for byte: the database's own comparison
-// ignores trailing blanks and may ignore case.
-std::optional<std::string> LerComponente(TSQLQuery& q, const std::string& codigo) {
+std::optional<std::string> LerProduto(TSQLQuery& q, const std::string& codigo) {
     q.Fechar();
     q.SQL = kSqlComponente;
     q.Valores = {codigo};
@@ -38,7 +36,8 @@ std::vector<EnsaioLaudo> LerEnsaios(TClientDataSet& ensaios, const std::string& 
 // The report lines of a found component, and its Laudo file with the column rule,
 // without the margin, as its only line. Nothing when the run is ending.
 std::vector<std::string> LinhasDoComponente(const ContextoLaudo& c, const DataHora& hoje,
-                                            const std::string& produto) {
+                                            const std::string& produto,
+                                            std::vector<EnsaioLaudo> ensaios) {
     const auto& a = c.argumentos;
     EntradaLaudo e;
     e.Produto = produto;
@@ -48,9 +47,7 @@ std::vector<std::string> LinhasDoComponente(const ContextoLaudo& c, const DataHo
     e.TituloCentralLaudo = c.parametros.TituloCentralLaudo;
     e.TextoData = TextoDataLaudo(hoje);
     e.MargemLaudo = c.sessao.MargemLaudo;
-    e.Ensaios = LerEnsaios(c.dm.Ensaios, a.codigo);
-    if (c.tela.Encerrando())
-        return {};
+    e.Ensaios = std::move(ensaios);
     std::vector<std::string> linhas = ComporLaudo(e);
     GravarArquivoTexto(CaminhoArquivoLaudo(c.parametros, c.sessao, NomeArquivoProduto(produto)),
                        {std::string(kLinhaColunas)});
@@ -58,6 +55,17 @@ std::vector<std::string> LinhasDoComponente(const ContextoLaudo& c, const DataHo
 }
 
 } // namespace
+
+ComponenteLido LerComponente(TDM& dm, const std::string& codigo) {
+    ComponenteLido lido;
+    lido.produto = LerProduto(dm.SQLQuery1, codigo);
+    if (lido.produto)
+        lido.ensaios = LerEnsaios(dm.Ensaios, codigo);
+    // The last one closed detaches.
+    dm.SQLQuery1.Fechar();
+    dm.Ensaios.Fechar();
+    return lido;
+}
 
 // The build stops where the run's end finds it: no file is begun once it was asked for.
 void MontarLaudo(const ContextoLaudo& c, const DataHora& hoje) {
@@ -69,10 +77,9 @@ void MontarLaudo(const ContextoLaudo& c, const DataHora& hoje) {
     c.tela.MostrarEspera();
     c.tela.LimparRelatorio();
 
-    if (const auto produto = LerComponente(c.dm.SQLQuery1, c.argumentos.codigo);
-        produto && !c.tela.Encerrando())
-        linhasLaudo = LinhasDoComponente(c, hoje, *produto);
-    c.dm.SQLQuery1.Fechar();
+    ComponenteLido lido = c.Componente ? c.Componente() : LerComponente(c.dm, c.argumentos.codigo);
+    if (lido.produto && !c.tela.Encerrando())
+        linhasLaudo = LinhasDoComponente(c, hoje, *lido.produto, std::move(lido.ensaios));
 
     const bool gravado = !linhasLaudo.empty() && !c.tela.Encerrando();
     if (gravado)
@@ -86,7 +93,10 @@ void PrepararLaudo(const ContextoLaudo& c, const DataHora& hoje) {
     c.tela.EsconderEdicoes();
     try {
         // Every row of the work table, of all stations.
-        c.dm.SQLConnection3.Executar(kSqlEsvaziarFichaPro);
+        if (c.EsvaziarFichaPro)
+            c.EsvaziarFichaPro();
+        else
+            c.dm.SQLConnection3.Executar(kSqlEsvaziarFichaPro);
         c.tela.LimparRelatorio();
     } catch (const std::exception&) {
         c.tela.Mensagem("Erro tentando executar \"delete from fichapro\" em " +

@@ -7,9 +7,26 @@
 #include "common/sessao.h"
 #include "common/tela.h"
 #include "database/dm.h"
+#include "report/laudo.h"
 #include "settings/parametros.h"
 
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
 namespace tessela {
+
+// The component of a code and its tests, as the database gives them.
+struct ComponenteLido {
+    // COMPONENTE of the row whose code equals the code byte for byte (the database's own
+    // comparison ignores trailing blanks and may ignore case); none when there is none.
+    std::optional<std::string> produto;
+    std::vector<EnsaioLaudo> ensaios; // in ENSAIO order; read only for a component found
+};
+
+// Reads them on SQLConnection2 (SQLQuery1, then Ensaios), leaving both closed.
+ComponenteLido LerComponente(TDM& dm, const std::string& codigo);
 
 struct ContextoLaudo {
     const TParametros& parametros;
@@ -17,6 +34,10 @@ struct ContextoLaudo {
     TDM& dm;
     Tela& tela;
     const Argumentos& argumentos; // code, lot, supplier, expiry
+    // Where the build takes its data at the step it needs them: the reads made there
+    // (none given), or what reads begun earlier hand over, their errors included.
+    std::function<void()> EsvaziarFichaPro = nullptr;     // "delete from fichapro", SQLConnection3
+    std::function<ComponenteLido()> Componente = nullptr; // LerComponente of the code
 };
 
 inline constexpr const char* kTextoInicioDiag = "Inicio do Tessela";

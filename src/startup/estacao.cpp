@@ -1,24 +1,20 @@
 #include "startup/estacao.h"
 
 #include "common/texto.h"
+#include "startup/inicio_paralelo.h"
 
 namespace tessela {
 
-namespace {
+std::string TextoUltimaAtividade(const DataHora& agora) {
+    return "Ultima atividade: " + DataDDMMAA(agora) + " " + HoraHHNNSS(agora);
+}
 
-// EMUSO and the activity text, applied to the row found by its ESTACAO.
 void CarimbarEstacao(TClientDataSet& estacoes, const DataHora& agora) {
     estacoes.Editar();
     estacoes.DefinirTexto("EMUSO", "S");
     estacoes.DefinirTexto("ATCAIXA", TextoUltimaAtividade(agora));
     estacoes.Gravar();
     estacoes.AplicarAtualizacoes();
-}
-
-} // namespace
-
-std::string TextoUltimaAtividade(const DataHora& agora) {
-    return "Ultima atividade: " + DataDDMMAA(agora) + " " + HoraHHNNSS(agora);
 }
 
 std::string LocalBancoDaEstacao(std::string_view ipServidor, std::string_view estLocal,
@@ -46,41 +42,25 @@ std::string MensagemEstacaoNaoSelecionada(std::string_view usuario) {
 
 std::string SelecionarEstacao(ContextoExecucao& c) {
     auto& s = c.sessao;
-    auto& estacoes = c.dm.Estacoes;
     s.EstLocal.clear();
     s.UsuarioSistema = Cortar(c.argumentos.usuario, 60);
     if (s.UsuarioSistema.empty())
         return {};
 
-    // The name is bound, never spliced: any character of it is only data. The reading
-    // and the stamp share one transaction, which the stamp commits.
-    const auto usuario = MaiusculasAZ(s.UsuarioSistema);
-    TEtapaDeAlteracao etapa(c.dm.SQLConnection2);
-    estacoes.Fechar();
-    estacoes.SQL = kSqlEstacoesDoUsuario;
-    estacoes.Valores = {usuario};
-    estacoes.Abrir();
-
-    // The server's upper() and comparison are not ours (trailing blanks, accents).
-    const bool achada = MaiusculasAZ(estacoes.Texto("USUARIO")) == usuario;
-    std::string resultado;
-    if (achada) {
-        s.EstLocal = Cortar(estacoes.Texto("ESTACAO"), 2);
-        resultado = estacoes.Texto("DATBASNAM");
-        s.ImpressoraRelatorios = estacoes.Texto("CAMINHOSEQUENCIAL1");
-        CarimbarEstacao(estacoes, c.Relogio());
-    }
-    etapa.Concluir(); // before any box, so no transaction waits on the user
-    if (!achada) {
+    const LinhaDaEstacao linha = c.Inicio->Estacao();
+    if (!linha.achada) {
         c.tela.Mensagem(MensagemEstacaoNaoSelecionada(s.UsuarioSistema), TipoMensagem::Simples);
-    } else {
-        c.dm.SQLConnection3.Desconectar();
-        c.dm.SQLConnection3.DefinirParametro(
-            "DataBase", LocalBancoDaEstacao(c.parametros.IPServidor, s.EstLocal,
-                                            c.parametros.NomeBancoCentral));
+        return {};
     }
-    estacoes.Fechar();
-    return resultado;
+    s.EstLocal = Cortar(linha.estacao, 2);
+    s.ImpressoraRelatorios = linha.impressora;
+    // The station's database is attached beside the stamp only when the run goes on
+    // to use it.
+    c.Inicio->Carimbar(
+        c.Relogio(),
+        LocalBancoDaEstacao(c.parametros.IPServidor, s.EstLocal, c.parametros.NomeBancoCentral),
+        !linha.banco.empty());
+    return linha.banco;
 }
 
 } // namespace tessela

@@ -12,13 +12,18 @@
 namespace tessela {
 
 // Fills UsuarioSistema (the fifth argument cut to 60), EstLocal and
-// ImpressoraRelatorios, stamps the row and re-points SQLConnection3. Returns the
-// station's DATBASNAM, or the empty text when no station was identified (after a
-// message when a user name was given but no row matches it).
+// ImpressoraRelatorios, stamps the row and re-points SQLConnection3, through the reads
+// the sequence began (c.Inicio). Returns the station's DATBASNAM, or the empty text when
+// no station was identified (after a message when a user name was given but no row
+// matches it).
 std::string SelecionarEstacao(ContextoExecucao& c);
 
 // "Ultima atividade: dd/mm/yy hh:nn:ss"
 std::string TextoUltimaAtividade(const DataHora& agora);
+
+// EMUSO "S" and the activity text in the current row, applied to the row found by its
+// ESTACAO.
+void CarimbarEstacao(TClientDataSet& estacoes, const DataHora& agora);
 
 // IPServidor + ":C:\magnolia\Interfac" + EstLocal + "\" + NomeBancoCentral.
 std::string LocalBancoDaEstacao(std::string_view ipServidor, std::string_view estLocal,

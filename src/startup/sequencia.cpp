@@ -32,11 +32,9 @@ std::string MensagemErroConfig(const Erro& e) {
 // CORFUNDO of the first row of CONFIG; 0 (nothing set, no row, NULL, or CONFIG
 // unreadable) stands for the system's face colour.
 void AplicarCorDaJanela(ContextoExecucao& c) {
-    auto& config = c.dm.Config;
     std::int32_t cor = 0;
     try {
-        config.Abrir();
-        cor = static_cast<std::int32_t>(config.Inteiro("CORFUNDO"));
+        cor = c.Inicio->CorDoConfig();
     } catch (const Erro& e) {
         c.tela.Mensagem(MensagemErroConfig(e), TipoMensagem::Simples);
     }
@@ -45,7 +43,6 @@ void AplicarCorDaJanela(ContextoExecucao& c) {
     // The window and the panel that fills it take the same colour.
     c.parametros.CorFundo = cor;
     c.tela.DefinirCor(cor);
-    config.Fechar();
 }
 
 void CriarPastaLog(const std::string& dirPrograma) {
@@ -114,6 +111,10 @@ void FormActivate(ContextoExecucao& c) {
     c.Executada = true;
     auto& p = c.parametros;
     auto& s = c.sessao;
+    // What the central server is asked goes out at once; each answer is taken below,
+    // at its step.
+    c.Inicio = std::make_unique<InicioParalelo>(c.dm, Cortar(c.argumentos.usuario, 60),
+                                                c.argumentos.codigo);
 
     GarantirLinFicha(s.DirPrograma);
     AplicarCorDaJanela(c);
@@ -144,7 +145,10 @@ void FormActivate(ContextoExecucao& c) {
     }
     if (c.tela.Encerrando())
         return;
-    PrepararLaudo({p, s, c.dm, c.tela, c.argumentos}, c.Relogio());
+    ContextoLaudo laudo{p, s, c.dm, c.tela, c.argumentos};
+    laudo.EsvaziarFichaPro = [&c] { c.Inicio->EsvaziarFichaPro(); };
+    laudo.Componente = [&c] { return c.Inicio->Componente(); };
+    PrepararLaudo(laudo, c.Relogio());
 }
 
 } // namespace tessela

@@ -7,8 +7,10 @@
 #include "common/tela.h"
 #include "database/dm.h"
 #include "settings/parametros.h"
+#include "startup/inicio_paralelo.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -25,6 +27,9 @@ struct ContextoExecucao {
     std::function<DataHora()> Relogio = Agora;
     // Set by the first FormActivate: the sequence runs once in a run.
     bool Executada = false;
+    // The sequence's requests to the central server, begun as it starts; they live as
+    // long as the run, whose end waits for them.
+    std::unique_ptr<InicioParalelo> Inicio = nullptr;
 };
 
 // The whole sequence in its order: LinFicha.db, window colour from CONFIG, LOG

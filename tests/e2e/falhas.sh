@@ -11,7 +11,8 @@
 #                                     first attach ends the run at once, status 143
 #   falhas.sh fechamento TESSELA      the link goes silent on the report screen, then
 #                                     "Voltar": SIGTERM while the data module detaches
-#                                     ends the run when the detach is cut (300 ms), by
+#                                     ends the run by the cut of the detaches (at once,
+#                                     or at 300 ms for one begun after the signal), by
 #                                     the signal, no crash
 #   falhas.sh servidor-mudo TESSELA   the central server takes the connections and never
 #                                     answers, from the first byte, and no signal comes:

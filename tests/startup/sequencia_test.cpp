@@ -365,7 +365,8 @@ TEST_F(Sequencia, ServidorCentralMudoCustaUmaEspera) {
     teste::ServidorMudo mudo;
     amb.dm.Servidores.DefinirLimite(std::chrono::milliseconds(1000));
     amb.Carregar(IniSemMargem());
-    amb.dm.SQLConnection2.DefinirParametro("DataBase", "127.0.0.1/" + mudo.Porta() + ":dados");
+    for (TSQLConnection* c : {&amb.dm.SQLConnection2, &amb.dm.SQLConnectionEstacao})
+        c->DefinirParametro("DataBase", "127.0.0.1/" + mudo.Porta() + ":dados");
     const std::string erro =
         "O servidor 127.0.0.1 (127.0.0.1:" + mudo.Porta() + ") n\xE3o responde.";
     const auto inicio = std::chrono::steady_clock::now();
