@@ -1,5 +1,6 @@
 // The least a start of the program has to do, to compare its start-up with: start Qt
-// with a window, attach to the three databases, run the four queries of a run (the
+// with a window, attach twice to the stored local location and detach (as the data
+// module's load does), attach to the three databases, run the four queries of a run (the
 // user's station, the window colour, the component, its tests), show the rows, end.
 //   linha_de_base [HOST [USER [CODE]]]   defaults SERVIDOR maria 000123
 // Prints, each line as soon as it is true, the milliseconds from main to the window
@@ -54,6 +55,12 @@ int main(int argc, char** argv) {
     std::printf("janela %.1f ms\n", Ms(inicio));
     std::fflush(stdout);
 
+    for (int i = 0; i < 2; ++i) {
+        tessela::TSQLConnection local("local",
+                                      Parametros("127.0.0.1:C:\\MAGNOLIA\\DADOS\\MAGNOLIA.BD"));
+        local.Conectar();
+        local.Desconectar();
+    }
     tessela::TSQLConnection dados("dados", Parametros(host + ":C:\\magnolia\\dados\\MAGNOLIA.BD"));
     tessela::TSQLConnection interfac("interfac",
                                      Parametros(host + ":C:\\magnolia\\interfac\\MAGNOLIA.BD"));

@@ -3,7 +3,9 @@ Firebird server running. Environment: TESSELA_BINARIO (tessela), TESSELA_BASE
 (linha_de_base), TESSELA_VEZES (runs), TESSELA_COMPARTILHAMENTO (the share); for the
 slow link also TESSELA_PROXY (rede_lenta), TESSELA_PORTA_SERVIDOR (the server's own
 port), TESSELA_ATRASOS (one-way delays in ms) and, to keep the proxy's event logs,
-TESSELA_REGISTROS (a folder; with each measured run's start and screen moment)."""
+TESSELA_REGISTROS (a folder; with each measured run's start and screen moment).
+TESSELA_ANTES: another tessela (the program before a change), run in turn with the two
+others; every report file either writes must then be the same, byte for byte."""
 
 import os
 import re
@@ -39,15 +41,35 @@ class Ambiente:
         self.env = {k: v for k, v in os.environ.items() if k not in ("FIREBIRD", "FIREBIRD_LOCK")}
         self.iniciar_x()
         self.ultima_tela_ns = 0  # of the last tessela run
-        self.pasta = os.path.join(self.trabalho, "programa")
-        os.makedirs(self.pasta)
-        subprocess.run(["cp", self.tessela, os.path.join(self.pasta, "tessela")], check=True)
-        with open(os.path.join(self.pasta, "MAGNOLIA.INI"), "wb") as f:
+        self.antes = os.environ.get("TESSELA_ANTES")
+        self.arquivos = None  # the share's files of the first run, to compare the others with
+        self.diferentes = []
+        self.pasta = self.programa("programa", self.tessela)
+        self.pasta_antes = self.programa("programa-antes", self.antes) if self.antes else None
+
+    def programa(self, nome, binario):
+        pasta = os.path.join(self.trabalho, nome)
+        os.makedirs(pasta)
+        subprocess.run(["cp", binario, os.path.join(pasta, "tessela")], check=True)
+        with open(os.path.join(pasta, "MAGNOLIA.INI"), "wb") as f:
             for rotulo, valor in [("IP DO SERVIDOR CENTRAL.........................:", "SERVIDOR"),
                                   ("NOME DO COMPARTILHAMENTO DA PASTA MAGNOLIA.....:", "MAGNOLIA"),
                                   ("TITULO CENTRAL DO LAUDO DO DO C.Q. PROD.PRONTOS:", "MATERIAS-PRIMAS"),
                                   ("QUANTIDADE DE LINHAS POR PAGINA IMPRESSA OM....:", "66")]:
                 f.write((rotulo + " " + valor + "\r\n").encode())
+        return pasta
+
+    def comparar(self, nome):
+        """The report files of the run just ended against those of the first run."""
+        share = os.path.dirname(os.path.dirname(self.relatorio))
+        lidos = {}
+        for relativo in ("Interfac03/Fichapes1.txt", "Interfac03/LaudoACIDO ASCORBICO.txt", "DiagOM.txt"):
+            with open(os.path.join(share, relativo), "rb") as f:
+                lidos[relativo] = f.read()
+        if self.arquivos is None:
+            self.arquivos = lidos
+        elif lidos != self.arquivos:
+            self.diferentes.append(nome)
 
     def iniciar_x(self):
         r, w = os.pipe()
@@ -135,9 +157,10 @@ def janela(env):
     return r.stdout.split()[0] if r.stdout.split() else None
 
 
-def uma_vez_tessela(a):
+def uma_vez_tessela(a, pasta=None):
     """Times of one run, in ms from the start: report file written whole, report on the
     screen; the start and the report on the screen on the monotonic clock (ns)."""
+    pasta = pasta or a.pasta
     # The stamp of the station holds the time to the second: a run within the second of
     # the last one would find it unchanged and skip its UPDATE, which no real start does.
     espera = a.ultima_tela_ns + 1_100_000_000 - time.monotonic_ns()
@@ -147,7 +170,7 @@ def uma_vez_tessela(a):
         os.remove(a.relatorio)
     rss = os.path.join(a.trabalho, "rss-tessela")
     t0 = time.monotonic_ns()
-    p = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", rss, os.path.join(a.pasta, "tessela")] + ARGUMENTOS,
+    p = subprocess.Popen(["/usr/bin/time", "-f", "%M", "-o", rss, os.path.join(pasta, "tessela")] + ARGUMENTOS,
                          env=a.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, start_new_session=True)
     arquivo = tela = id_janela = None
     while agora_ms(t0) < LIMITE_S * 1000:
@@ -185,6 +208,8 @@ def uma_vez_tessela(a):
     if p.poll() != 0:
         matar(p)
         sys.exit("medir: tessela did not end with status 0 after Alt+V (%s)" % p.returncode)
+    if a.antes:
+        a.comparar(pasta)
     return {"arquivo": arquivo, "tela": tela, "rss": pico(rss), "inicio_ns": t0, "tela_ns": tela_ns}
 
 
@@ -216,6 +241,10 @@ def uma_vez_base(a):
             erros.seek(0)
             sys.exit("medir: linha_de_base failed (status %s): %s" % (p.returncode, erros.read()[-2000:]))
     return {"tela": linhas, "rss": pico(rss), "inicio_ns": t0, "tela_ns": tela_ns}
+
+
+def uma_vez_antes(a):
+    return uma_vez_tessela(a, a.pasta_antes)
 
 
 def uma_vez(programa, a):
@@ -304,9 +333,11 @@ def medir_atraso(a, vezes, atraso, proxy, porta):
         sys.exit("medir: the proxy did not start")
     try:
         uma_vez(uma_vez_tessela, a); uma_vez(uma_vez_base, a)  # warm-up
-        t, b = [], []
+        t, b, ta = [], [], []
         for _ in range(vezes):
             t.append(uma_vez(uma_vez_tessela, a))
+            if a.antes:
+                ta.append(uma_vez(uma_vez_antes, a))
             b.append(uma_vez(uma_vez_base, a))
     finally:
         p.terminate()
@@ -321,9 +352,10 @@ def medir_atraso(a, vezes, atraso, proxy, porta):
     eventos = ler_registro(registro)
     ct = [contar(eventos, x["inicio_ns"], x["tela_ns"]) for x in t]
     cb = [contar(eventos, x["inicio_ns"], x["tela_ns"]) for x in b]
-    if any(c["local"]["anexos"] + c["central"]["anexos"] == 0 for c in ct + cb):
+    cta = [contar(eventos, x["inicio_ns"], x["tela_ns"]) for x in ta]
+    if any(c["local"]["anexos"] + c["central"]["anexos"] == 0 for c in ct + cb + cta):
         sys.exit("medir: a run attached through no proxy: does the client read a firebird.conf with another port?")
-    return {"atraso": atraso, "tessela": t, "base": b, "ct": ct, "cb": cb}
+    return {"atraso": atraso, "tessela": t, "base": b, "ct": ct, "cb": cb, "antes": ta, "cta": cta}
 
 
 def linha_de_programa(nome, tempos, corridas):
@@ -347,8 +379,12 @@ def medir_rede(a, vezes):
         tt, tb = [x["tela"] for x in r["tessela"]], [x["tela"] for x in r["base"]]
         print("one-way delay %s ms on the central server's traffic:" % atraso)
         linha_de_programa("tessela", tt, r["ct"])
+        if r["antes"]:
+            linha_de_programa("tessela before", [x["tela"] for x in r["antes"]], r["cta"])
         linha_de_programa("linha_de_base", tb, r["cb"])
         print("  ratio %.2f" % (statistics.median(tt) / statistics.median(tb)))
+        if r["antes"]:
+            print("  ratio before %.2f" % (statistics.median(x["tela"] for x in r["antes"]) / statistics.median(tb)))
         sys.stdout.flush()
     print()
     print("| one-way delay, central server | tessela, start to report on screen | linha_de_base, start to rows "
@@ -375,6 +411,10 @@ def main():
             medir_rede(a, vezes)
         else:
             medir_inicio(a, vezes)
+        if a.antes:
+            print("report files (Fichapes1.txt, the Laudo file, DiagOM.txt) of every run of both programs "
+                  "the same as the first, byte for byte: %s" % (
+                      "yes" if not a.diferentes else "NO, %d runs differ" % len(a.diferentes)))
     finally:
         a.fechar()
     inicio = os.environ.get("TESSELA_MEDIR_INICIO")

@@ -15,7 +15,9 @@
 # stored local location is not delayed. For each delay: both programs' times to the
 # screen and their round trips and attachments, to the central server and to the
 # local location, up to that moment. Always in a private network namespace.
-# TESSELA_REGISTROS=DIR keeps the proxy's event logs there.
+# TESSELA_REGISTROS=DIR keeps the proxy's event logs there. TESSELA_ANTES=FILE runs that
+# other tessela (the program before a change) in turn with them, and checks that every
+# report file either writes is the same, byte for byte.
 #
 #   bench/medir.sh [--rede] [BUILD_DIR [RUNS]]     defaults: build, 10
 set -euo pipefail

@@ -3,7 +3,10 @@
 #   1. testes        the build and every test through CTest;
 #   2. sanitizadores the same tests in a second build with AddressSanitizer and
 #                    UndefinedBehaviorSanitizer (build-asan): no finding allowed;
-#   3. fuzz          every libFuzzer target for a bounded time on its seed corpus
+#   3. concorrencia  the tests that start threads of the program's own (the cut of calls,
+#                    the end signals, the parallel start, silent servers) in a build with
+#                    ThreadSanitizer (build-tsan): no finding allowed;
+#   4. fuzz          every libFuzzer target for a bounded time on its seed corpus
 #                    (build-fuzz, clang).
 # The test runs share one Firebird port and one cupsd port, so they run one after the
 # other, never at the same time. TESSELA_ETAPAS picks stages (default: all three).
@@ -11,9 +14,10 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh || exit 1
-etapas=${TESSELA_ETAPAS:-testes sanitizadores fuzz}
+etapas=${TESSELA_ETAPAS:-testes sanitizadores concorrencia fuzz}
 build=${TESSELA_BUILD_DIR:-build}
 build_asan=${TESSELA_BUILD_ASAN:-build-asan}
+build_tsan=${TESSELA_BUILD_TSAN:-build-tsan}
 build_fuzz=${TESSELA_BUILD_FUZZ:-build-fuzz}
 nucleos=$(nproc)
 falhas=()
@@ -54,6 +58,20 @@ sanitizadores() {
       ctest --test-dir "$build_asan" --output-on-failure -j 2
 }
 
+# Only the tests that start threads of the program's own, and what they use. A finding
+# ends the test with a failure.
+concorrencia() {
+  local alvos=(tessela_common_tests tessela_startup_tests tessela_startup_servidor_tests
+    tessela_database_tests tessela_printing_tests)
+  local testes='^common\.Interrupcao|^startup\.FimDoProcesso|^startup\.ComServidorECompartilhamento$'
+  testes+='|^database\.(ServidorSilencioso|CorteAoDesanexar)|^impressao\.PedidoAoServidorMudo'
+  cmake -S . -B "$build_tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSELA_TSAN=ON \
+    -DTESSELA_BENCH=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" >/dev/null &&
+    cmake --build "$build_tsan" -j "$nucleos" --target "${alvos[@]}" &&
+    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
+      ctest --test-dir "$build_tsan" --output-on-failure -j 2 -R "$testes"
+}
+
 # Only the fuzz targets and the libraries they use are built here.
 fuzz() {
   cmake -S . -B "$build_fuzz" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
@@ -64,7 +82,7 @@ fuzz() {
 
 for e in $etapas; do
   case "$e" in
-  testes | sanitizadores | fuzz) etapa "$e" "$e" ;;
+  testes | sanitizadores | concorrencia | fuzz) etapa "$e" "$e" ;;
   *)
     echo "unknown stage: $e" >&2
     exit 2

@@ -101,6 +101,10 @@ void TSQLConnection::ConcluirEtapa() {
         impl_->anexo->ConcluirEtapa();
 }
 
+void TSQLConnection::AbrirEtapa() {
+    Impl().anexo->AbrirEtapa();
+}
+
 void TSQLConnection::AbandonarEtapa() noexcept {
     emEtapa_ = false;
     if (impl_->anexo)

@@ -272,6 +272,18 @@ void Anexo::ConcluirEtapa() {
     }
 }
 
+void Anexo::AbrirEtapa() {
+    if (etapa_)
+        return;
+    ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
+    Status st(master_);
+    try {
+        etapa_ = Iniciar(st(), true);
+    } catch (const FbException& e) {
+        chamada.Falhar(util_, e.getStatus(), kErroSQL);
+    }
+}
+
 void Anexo::AbandonarEtapa() noexcept {
     if (!etapa_)
         return;

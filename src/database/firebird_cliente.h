@@ -93,6 +93,9 @@ public:
     // back.
     void ConcluirEtapa();
     void AbandonarEtapa() noexcept;
+    // Starts the step's transaction now, ahead of its first use, when there is a wait to
+    // fill before it.
+    void AbrirEtapa();
 
     // All rows of a query, read in the attachment's read-only transaction. Integers (of
     // scale 0) come as decimal text; CHAR keeps its blanks; other types come as the

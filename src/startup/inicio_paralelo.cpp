@@ -110,18 +110,22 @@ void InicioParalelo::AbrirBancoDaEstacao(std::string local, bool anexar) {
         return;
     }
     std::exception_ptr erro; // told when the work table is emptied, where the attach was
+    // The emptying's transaction is started while the stamp is made: its turn comes one
+    // round trip sooner.
+    TEtapaDeAlteracao etapa(conexao);
     try {
         if (anexar)
-            conexao.Conectar();
+            conexao.AbrirEtapa();
     } catch (...) {
         erro = std::current_exception();
     }
     if (!esvaziar_.Esperar())
-        return;
+        return; // the step rolls back as it goes
     try {
         if (erro)
             std::rethrow_exception(erro);
         conexao.Executar(kSqlEsvaziarFichaPro);
+        etapa.Concluir();
         esvaziada_.set_value();
     } catch (...) {
         Falhar(esvaziada_);
