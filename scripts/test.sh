@@ -9,7 +9,7 @@
 #   4. fuzz          every libFuzzer target for a bounded time on its seed corpus
 #                    (build-fuzz, clang).
 # The test runs share one Firebird port and one cupsd port, so they run one after the
-# other, never at the same time. TESSELA_ETAPAS picks stages (default: all three).
+# other, never at the same time. TESSELA_ETAPAS picks stages (default: all four).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 
@@ -68,7 +68,7 @@ concorrencia() {
   cmake -S . -B "$build_tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSELA_TSAN=ON \
     -DTESSELA_BENCH=OFF -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g" >/dev/null &&
     cmake --build "$build_tsan" -j "$nucleos" --target "${alvos[@]}" &&
-    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" \
+    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$(pwd)/tests/robustez/sanitizadores/tsan.supp" \
       ctest --test-dir "$build_tsan" --output-on-failure -j 2 -R "$testes"
 }
 

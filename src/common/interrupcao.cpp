@@ -8,13 +8,16 @@
 #include <poll.h>
 #include <string>
 #include <sys/eventfd.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <utility>
 
 namespace tessela {
 
-Interrupcao::Interrupcao() {
+Interrupcao::Interrupcao(const Interrupcao* mae) {
+    if (mae)
+        soltas_ = mae->soltas_;
     descritor_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (descritor_ < 0)
         throw ErroEntradaSaida(std::string("N\xE3o foi poss\xEDvel preparar o encerramento: ") +
@@ -52,11 +55,17 @@ void Interrupcao::Concluido(Chamada* chamada) {
 // A cut may block (Firebird's cancel waits for the lock of a port that a send on a dead
 // link holds): each runs apart, and the Chamada it acts on waits for it.
 void Interrupcao::Cortar(const std::vector<Chamada*>& chamadas) {
-    for (Chamada* c : chamadas)
-        std::thread([this, c] {
+    for (Chamada* c : chamadas) {
+        const auto cortar = [this, c] {
             c->cortar_();
             Concluido(c);
-        }).detach();
+        };
+        try {
+            std::thread(cortar).detach();
+        } catch (const std::system_error&) {
+            cortar(); // no thread to be had: here, then
+        }
+    }
 }
 
 void Interrupcao::Pedir(int sinal) {
@@ -83,9 +92,13 @@ void Interrupcao::CortarTudo() {
 }
 
 void Interrupcao::DevolverTudo(std::chrono::milliseconds tempo) {
-    std::unique_lock trava(emprestimosMutex_, tempo);
-    if (!trava.owns_lock())
-        return; // the main thread is stuck inside one; nothing more can be done
+    const auto fim = std::chrono::steady_clock::now() + tempo;
+    std::unique_lock trava(emprestimosMutex_, std::defer_lock);
+    while (!trava.try_lock()) {
+        if (std::chrono::steady_clock::now() >= fim)
+            return; // the main thread is stuck inside one; nothing more can be done
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     for (Emprestimo* e : emprestimos_) {
         if (e->devolvido_)
             continue;
@@ -178,7 +191,7 @@ Interrupcao::Emprestimo::~Emprestimo() {
         interrupcao_->emprestimos_.erase(posicao_);
 }
 
-std::unique_lock<std::timed_mutex> Interrupcao::Emprestimo::Travar() const {
+std::unique_lock<std::mutex> Interrupcao::Emprestimo::Travar() const {
     if (!interrupcao_)
         return {};
     return std::unique_lock(interrupcao_->emprestimosMutex_);

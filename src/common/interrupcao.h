@@ -19,8 +19,9 @@ namespace tessela {
 
 class Interrupcao {
 public:
-    // Throws ErroEntradaSaida when its descriptor cannot be made.
-    Interrupcao();
+    // Throws ErroEntradaSaida when its descriptor cannot be made. One made for a part of
+    // the run (mae, the run's own) counts its TarefaSoltas with the run's.
+    explicit Interrupcao(const Interrupcao* mae = nullptr);
     ~Interrupcao();
     Interrupcao(const Interrupcao&) = delete;
     Interrupcao& operator=(const Interrupcao&) = delete;
@@ -110,7 +111,7 @@ public:
         friend class Interrupcao;
         // Against the end that gives everything back from another thread; none without
         // an Interrupcao.
-        std::unique_lock<std::timed_mutex> Travar() const;
+        std::unique_lock<std::mutex> Travar() const;
 
         Interrupcao* interrupcao_;
         std::list<Emprestimo*>::iterator posicao_;
@@ -132,7 +133,9 @@ private:
     std::atomic<int> sinal_{0};
     std::shared_ptr<std::atomic<int>> soltas_ = std::make_shared<std::atomic<int>>(0);
     bool tudoCortado_ = false;
-    std::timed_mutex emprestimosMutex_;
+    // Not a timed mutex: ThreadSanitizer does not see pthread_mutex_clocklock, which
+    // libstdc++ takes for one.
+    std::mutex emprestimosMutex_;
     std::list<Emprestimo*> emprestimos_;
     bool devolvidoTudo_ = false;
 };

@@ -28,6 +28,9 @@ namespace {
 const char* const kAbrir = "N\xE3o foi poss\xEDvel abrir";
 const char* const kGravar = "N\xE3o foi poss\xEDvel gravar";
 const std::string_view kMarca = ".tessela-";
+// A temporary file that keeps new bytes whose file they could not replace: named so that
+// the clean-up of abandoned ones never takes it.
+const std::string_view kGuardado = "guardado-";
 constexpr std::size_t kDigitos = 6;
 // A temporary file this old belongs to no write in progress: a run killed before it
 // could remove it left it there.
@@ -80,6 +83,21 @@ bool AbertoEmOutro(int erro) {
                                " est\xE1 aberto em outro programa." + guardado);
     throw ErroEntradaSaida(std::string(kGravar) + " " + std::string(caminho) + ": " +
                            std::strerror(erro) + "." + guardado);
+}
+
+// The temporary file under the name of one kept (see kGuardado); as it was when the share
+// refuses that rename too.
+Temporario Guardar(const Temporario& t) {
+    const auto digitos = t.nome.size() - kDigitos;
+    Temporario g{t.local,
+                 t.nome.substr(0, digitos) + std::string(kGuardado) + t.nome.substr(digitos)};
+    const std::string nomeLocal = t.local.filename().string();
+    g.local.replace_filename(nomeLocal.substr(0, nomeLocal.size() - kDigitos) +
+                             std::string(kGuardado) +
+                             nomeLocal.substr(nomeLocal.size() - kDigitos));
+    if (rename(t.local.c_str(), g.local.c_str()) != 0)
+        return t;
+    return g;
 }
 
 bool NomeDeTemporario(std::string_view nome) {
@@ -184,20 +202,23 @@ void ColocarNoLugar(std::string_view caminho, const std::filesystem::path& desti
         int erroEstado = 0;
         const auto estado = EstadoDoDestino(destino, erroEstado);
         if (estado == Estado::Presente) {
+            // Kept out of the clean-up's reach first: written in place, the file may be
+            // left half written by an end that cannot wait, and this is its whole.
+            const Temporario guardado = Guardar(t);
             const auto r = GravarNoLugar(destino, bytes);
             if (r.erro == 0 || !r.alterado)
-                unlink(t.local.c_str());
+                unlink(guardado.local.c_str());
             if (r.erro == 0)
                 return;
             if (!r.alterado)
                 FalharNoLugar(caminho, erroRename, r.erro);
-            FalharGuardando(caminho, t, r.erro);
+            FalharGuardando(caminho, guardado, r.erro);
         }
         if (rename(t.local.c_str(), destino.c_str()) == 0)
             return;
         const int erro = estado == Estado::Indisponivel ? erroEstado : errno;
         if (std::chrono::steady_clock::now() >= limite)
-            FalharGuardando(caminho, t, erro);
+            FalharGuardando(caminho, Guardar(t), erro);
         std::this_thread::sleep_for(kIntervalo);
     }
 }

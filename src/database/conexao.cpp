@@ -80,6 +80,12 @@ void TSQLConnection::DefinirParametro(std::string_view nome, std::string valor) 
     parametros_.emplace_back(std::string(nome), std::move(valor));
 }
 
+void TSQLConnection::DefinirInterrupcao(Interrupcao* interrupcao) {
+    interrupcao_ = interrupcao;
+    if (impl_->anexo)
+        impl_->anexo->DefinirInterrupcao(interrupcao);
+}
+
 void TSQLConnection::DefinirBibliotecaCliente(std::string caminho) {
     biblioteca_ = std::move(caminho);
 }

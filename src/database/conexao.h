@@ -57,8 +57,9 @@ public:
     const std::string& BibliotecaCliente() const { return biblioteca_; }
 
     // The run's end, which cuts every call of this connection short (ErroInterrompido);
-    // none by default.
-    void DefinirInterrupcao(Interrupcao* interrupcao) { interrupcao_ = interrupcao; }
+    // none by default. Changed only while no call of the connection is in progress; an
+    // attachment already made takes it for its later calls.
+    void DefinirInterrupcao(Interrupcao* interrupcao);
     // The run's record of servers that did not answer: an attach to one gives up after
     // its limit, naming the server, and never waits for it again (ErroBanco); none by
     // default, when the attach waits as long as the client library does.

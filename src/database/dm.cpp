@@ -75,7 +75,7 @@ TDM::TDM(Interrupcao* interrupcao)
       Estacoes(SQLConnectionEstacao, "ESTACOES", ModoAtualizacao::SoChave, {"ESTACAO"}),
       Config(SQLConnection2, "CONFIG", ModoAtualizacao::TodasColunas),
       Ensaios(SQLConnection2, "ENSAIOS", ModoAtualizacao::TodasColunas), SQLQuery1(SQLConnection2),
-      SQLQuery2(SQLConnection1) {
+      SQLQuery2(SQLConnection1), interrupcao_(interrupcao) {
     for (TSQLConnection* c :
          {&SQLConnection1, &SQLConnection2, &SQLConnection3, &SQLConnectionEstacao}) {
         c->DefinirInterrupcao(interrupcao);

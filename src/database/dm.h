@@ -53,6 +53,9 @@ public:
     // answer an attach is given up on after Servidores' limit, once in the run.
     explicit TDM(Interrupcao* interrupcao = nullptr);
 
+    // The end of the run given to the connections; none in a run that has none.
+    Interrupcao* InterrupcaoDaExecucao() const { return interrupcao_; }
+
     ServidoresSilenciosos Servidores;
 
     TSQLConnection SQLConnection1; // Magnolia: interface database
@@ -79,6 +82,9 @@ public:
     // MAGNOLIA.INI propagates.
     void DataModuleCreate(TParametros& p, TSessao& s, Tela& tela, std::string_view pastaExecutavel,
                           char separadorDecimal);
+
+private:
+    Interrupcao* interrupcao_;
 };
 
 // The client library in the folder named by the first line of CaminhoGDS.txt: the

@@ -88,6 +88,9 @@ public:
     // way.
     void Desanexar();
 
+    // What cuts the calls from now on; only while none is in progress.
+    void DefinirInterrupcao(Interrupcao* interrupcao) { interrupcao_ = interrupcao; }
+
     // The end of a step that reads rows and then changes them: ConcluirEtapa commits what
     // its reads left open (nothing when a change followed them), AbandonarEtapa rolls it
     // back.

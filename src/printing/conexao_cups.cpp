@@ -88,8 +88,10 @@ std::string ServidorNaoResponde() {
 
 ConexaoCups::ConexaoCups(std::shared_ptr<CorteDoPedido> corte, std::chrono::milliseconds espera)
     : corte_(std::move(corte)), espera_(espera) {
+    // With room for the connect of its own that tells why there is no connection.
     http_ = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                         static_cast<int>(espera.count()), corte_->Bandeira());
+                         static_cast<int>((espera - std::chrono::seconds(2)).count()),
+                         corte_->Bandeira());
     if (corte_->Cortado()) {
         httpClose(http_);
         FalharInterrompida();
@@ -116,6 +118,8 @@ int ConexaoCups::AoEsperar(http_t*, void* dados) {
     // A request may wait more than once (libcups retries on a connection of its own):
     // the first wait gives up with room for the next ones to, within the limit.
     c.esgotada_ = c.silencio_ >= c.espera_ - std::chrono::seconds(2);
+    if (c.esgotada_)
+        c.corte_->Esgotar();
     return c.esgotada_ ? 0 : 1;
 }
 
@@ -152,7 +156,6 @@ std::exception_ptr ConexaoCups::Falha(const std::string& impressora) const {
 void EsperarPeloPedido(Interrupcao* interrupcao, EstadoDoPedido& estado) {
     bool cortado = false; // under estado.mutex
     bool concluido = false;
-    bool esgotado = false;
     {
         Interrupcao::Chamada chamada(interrupcao, [&estado, &cortado] {
             std::lock_guard trava(estado.mutex);
@@ -161,16 +164,16 @@ void EsperarPeloPedido(Interrupcao* interrupcao, EstadoDoPedido& estado) {
         });
         // Released before the Chamada goes, which waits for a cut in progress.
         std::unique_lock trava(estado.mutex);
-        // The request's own waits give up before the limit; this one backs them up, and
-        // ends a wait of libcups's own (it retries some requests on a connection of its
-        // own, with its own limits).
-        esgotado = !estado.pronto.wait_for(trava, kEsperaPeloServidorDeImpressao,
-                                           [&] { return estado.concluido || cortado; });
+        const auto limite = std::chrono::steady_clock::now() + kLimiteDoPedido;
+        // The silence is told by the request's own waits: looked at every quarter second.
+        while (!estado.concluido && !cortado && !estado.corte->Esgotado() &&
+               std::chrono::steady_clock::now() < limite)
+            estado.pronto.wait_for(trava, std::chrono::milliseconds(250));
         concluido = estado.concluido;
     }
     if (!concluido) {
         estado.corte->Cortar(); // the request ends by itself, unwaited for
-        if (!esgotado)
+        if (cortado)
             FalharInterrompida();
         throw ErroImpressao(ServidorNaoResponde());
     }

@@ -3,8 +3,9 @@
 // Internal to the CUPS print system. Every request to the print server runs on a thread
 // of its own, over a connection of the program's own that lives on that thread alone
 // (libcups keeps the last error per thread): the caller waits for it, and stops waiting
-// at once when the end of the run comes (Interrupcao) or when the server stays silent.
-// A request left behind ends by itself: its waits give up as soon as it is cut. Nothing
+// at once when the end of the run comes (Interrupcao) or once the server has answered
+// nothing for the limit. A request left behind ends by itself: its waits give up as soon
+// as it is cut. Nothing
 // here ever touches a descriptor from another thread: libcups replaces its socket inside
 // a request (it reconnects on "Connection: close", 401, 426 or a failed POST), and a
 // number recorded before could by then be another connection's.
@@ -29,6 +30,9 @@ namespace tessela {
 // How long a request waits for a server that may not answer at all (one that accepts
 // the connection and then stays silent).
 inline constexpr std::chrono::milliseconds kEsperaPeloServidorDeImpressao{15000};
+// A request that neither ends nor meets the silence (a name lookup that hangs, say) is
+// not waited for longer than this.
+inline constexpr std::chrono::milliseconds kLimiteDoPedido{60000};
 
 // The print server as CUPS reaches it: "HOST:PORT", or the path of its local socket.
 std::string EnderecoDoServidor();
@@ -36,16 +40,21 @@ std::string EnderecoDoServidor();
 // The error of a request given up on: the server did not answer in time.
 std::string ServidorNaoResponde();
 
-// What cuts a request short, shared by the caller and the request's thread.
+// What cuts a request short, shared by the caller and the request's thread, and what the
+// request tells of a server that stays silent.
 class CorteDoPedido {
 public:
     void Cortar() { std::atomic_ref<int>(cancelar_).store(1); }
     bool Cortado() const { return std::atomic_ref<int>(const_cast<int&>(cancelar_)).load() != 0; }
     // libcups's cancel flag of a connect in progress, which it reads itself.
     int* Bandeira() { return &cancelar_; }
+    // A wait of the request got no answer for the whole limit.
+    void Esgotar() { esgotado_.store(true); }
+    bool Esgotado() const { return esgotado_.load(); }
 
 private:
     int cancelar_ = 0;
+    std::atomic<bool> esgotado_{false};
 };
 
 // One connection to the server, used on the thread of one request only.
@@ -84,8 +93,10 @@ private:
 
 // Runs pedido(corte) on a thread of its own and waits for its result. An end of the run
 // asked for through interrupcao ends the wait at once (ErroInterrompido), and so does a
-// request that outlasts a silent server's wait (ErroImpressao naming it); the request is
-// then cut and left to end by itself, so pedido must own everything it uses.
+// server that stays silent for the limit (ErroImpressao naming it), also one that
+// libcups then asks again on a connection of its own; the request is then cut and left
+// to end by itself, so pedido must own everything it uses. A slow server that answers is
+// waited for, up to kLimiteDoPedido in all.
 template <typename Pedido>
 auto PedirAoServidor(Interrupcao* interrupcao, Pedido pedido)
     -> std::invoke_result_t<Pedido, std::shared_ptr<CorteDoPedido>>;

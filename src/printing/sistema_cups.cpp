@@ -119,6 +119,9 @@ void EnviarTrabalho(const std::shared_ptr<CorteDoPedido>& corte, const DadosDoTr
             HTTP_STATUS_CONTINUE ||
         cupsFinishDocument(conexao.Http(), t.impressora.c_str()) > IPP_STATUS_OK_EVENTS_COMPLETE)
         falhar();
+    // Its caller stopped waiting meanwhile (the end of the run): no page after the end.
+    if (corte->Cortado())
+        CancelarTrabalho(t.impressora, id);
 }
 
 // A job whose document is kept until Concluir sends it whole, in one request of its own.

@@ -36,6 +36,10 @@ std::optional<DisplayX> AnalisarDisplay(std::string_view texto) {
         return std::nullopt;
     DisplayX d;
     d.host = std::string(texto.substr(0, doisPontos));
+    if (d.host.starts_with("tcp/"))
+        d.host.erase(0, 4);
+    if (d.host.size() > 2 && d.host.front() == '[' && d.host.back() == ']')
+        d.host = d.host.substr(1, d.host.size() - 2);
     if (d.host == "unix")
         d.host.clear();
     const std::string numero(

@@ -133,11 +133,13 @@ void Encerramento::Encerrar(int sinal) {
     });
     if (PararEm(kPrazoDoFim) && cortes.EsperarAte(inicio + kPrazoDoFim))
         return; // the main thread came back and closed the run itself
-    // The main thread did not come back, or a cut never returned: the run ends here.
-    DesligarTela();
+    // The main thread did not come back, or a cut never returned: the run ends here. The
+    // display goes last: a main thread that is only slow would take the broken
+    // connection for a reason to exit while the give-back still runs.
     const Tarefa devolucao(
         [this] { interrupcao_.DevolverTudo(kPrazoDaDevolucao - std::chrono::milliseconds(20)); });
     devolucao.EsperarAte(std::chrono::steady_clock::now() + kPrazoDaDevolucao);
+    DesligarTela();
     TerminarPeloSinal(sinal);
 }
 

@@ -16,20 +16,44 @@ template <typename T> void Falhar(std::promise<T>& p) {
 } // namespace
 
 InicioParalelo::InicioParalelo(TDM& dm, std::string usuario, std::string codigo)
-    : dm_(dm), corPronta_(cor_.get_future()), componentePronto_(componente_.get_future()),
-      linhaPronta_(linha_.get_future()), carimbadaPronta_(carimbada_.get_future()),
-      apontadaPronta_(apontada_.get_future()), esvaziadaPronta_(esvaziada_.get_future()) {
+    : dm_(dm), corte_(dm.InterrupcaoDaExecucao()), corPronta_(cor_.get_future()),
+      componentePronto_(componente_.get_future()), linhaPronta_(linha_.get_future()),
+      carimbadaPronta_(carimbada_.get_future()), apontadaPronta_(apontada_.get_future()),
+      esvaziadaPronta_(esvaziada_.get_future()) {
+    for (TSQLConnection* c : {&dm_.SQLConnection2, &dm_.SQLConnectionEstacao, &dm_.SQLConnection3})
+        c->DefinirInterrupcao(&corte_);
+    if (Interrupcao* execucao = dm_.InterrupcaoDaExecucao())
+        repasse_.emplace(execucao, [this] { corte_.CortarTudo(); });
+    try {
+        Iniciar(std::move(usuario), std::move(codigo));
+    } catch (...) {
+        Juntar(); // a thread that could not start
+        throw;
+    }
+}
+
+InicioParalelo::~InicioParalelo() {
+    Juntar();
+}
+
+void InicioParalelo::Iniciar(std::string usuario, std::string codigo) {
     leituras_ = std::thread([this, codigo = std::move(codigo)] { LerSemEstacao(codigo); });
     if (!usuario.empty())
         estacao_ = std::thread([this, usuario = std::move(usuario)] { LerEstacao(usuario); });
 }
 
-InicioParalelo::~InicioParalelo() {
+// Nothing more is given the go-ahead, what is still asked is cut, and the connections go
+// back to the run's end.
+void InicioParalelo::Juntar() {
     carimbar_.Retirar();
     esvaziar_.Retirar();
+    corte_.CortarTudo();
     for (std::thread* t : {&leituras_, &estacao_, &bancoDaEstacao_})
         if (t->joinable())
             t->join();
+    repasse_.reset();
+    for (TSQLConnection* c : {&dm_.SQLConnection2, &dm_.SQLConnectionEstacao, &dm_.SQLConnection3})
+        c->DefinirInterrupcao(dm_.InterrupcaoDaExecucao());
 }
 
 // The colour, then the component: Config stays open until then, so that both reads share
@@ -52,6 +76,10 @@ void InicioParalelo::LerSemEstacao(std::string codigo) {
         componente_.set_value(std::move(lido));
     } catch (...) {
         Falhar(componente_);
+        try {
+            dm_.Config.Fechar(); // the error told is the read's
+        } catch (...) {
+        }
     }
 }
 
@@ -110,26 +138,32 @@ void InicioParalelo::AbrirBancoDaEstacao(std::string local, bool anexar) {
         return;
     }
     std::exception_ptr erro; // told when the work table is emptied, where the attach was
-    // The emptying's transaction is started while the stamp is made: its turn comes one
-    // round trip sooner.
-    TEtapaDeAlteracao etapa(conexao);
-    try {
-        if (anexar)
-            conexao.AbrirEtapa();
-    } catch (...) {
-        erro = std::current_exception();
+    {
+        // The emptying's transaction is started while the stamp is made: its turn comes
+        // one round trip sooner.
+        TEtapaDeAlteracao etapa(conexao);
+        try {
+            if (anexar)
+                conexao.AbrirEtapa();
+        } catch (...) {
+            erro = std::current_exception();
+        }
+        if (!esvaziar_.Esperar())
+            return; // the step rolls back as it goes
+        try {
+            if (erro)
+                std::rethrow_exception(erro);
+            conexao.Executar(kSqlEsvaziarFichaPro);
+            etapa.Concluir();
+        } catch (...) {
+            erro = std::current_exception();
+        }
     }
-    if (!esvaziar_.Esperar())
-        return; // the step rolls back as it goes
-    try {
-        if (erro)
-            std::rethrow_exception(erro);
-        conexao.Executar(kSqlEsvaziarFichaPro);
-        etapa.Concluir();
+    // Once the step is over: the connection is the sequence's again.
+    if (erro)
+        esvaziada_.set_exception(erro);
+    else
         esvaziada_.set_value();
-    } catch (...) {
-        Falhar(esvaziada_);
-    }
 }
 
 std::int32_t InicioParalelo::CorDoConfig() {

@@ -11,9 +11,12 @@
 //
 // Each of those connections, with its datasets, belongs to its thread from the
 // constructor until the destructor, which waits for the threads: nothing else may use
-// them meanwhile. The end of the run cuts their calls (the connections' Interrupcao).
+// them meanwhile. Their calls are cut by an Interrupcao of the start's own, which the end
+// of the run cuts, and so does the destructor: what the sequence no longer takes (the run
+// ended early, no station was found) is not waited for.
 
 #include "common/datas.h"
+#include "common/interrupcao.h"
 #include "database/dm.h"
 #include "report/construtor.h"
 
@@ -97,7 +100,12 @@ private:
     void LerEstacao(std::string usuario);
     void AbrirBancoDaEstacao(std::string local, bool anexar);
 
+    void Iniciar(std::string usuario, std::string codigo);
+    void Juntar();
+
     TDM& dm_;
+    Interrupcao corte_; // counts its loose threads with the run's
+    std::optional<Interrupcao::Chamada> repasse_; // the end of the run cuts corte_ too
     std::promise<std::int32_t> cor_;
     std::future<std::int32_t> corPronta_;
     std::promise<ComponenteLido> componente_;

@@ -22,19 +22,20 @@ int main(int argc, char** argv) {
     // Read before Qt sees them: the arguments are the program's alone.
     const tessela::Argumentos argumentos = tessela::ArgumentosDe(argc, argv);
 
-    // Qt would abort the process when no display it tries answers.
-    const tessela::EscolhaDeExibicao exibicao =
-        tessela::EscolherExibicao(tessela::AmbienteDoProcesso());
-    if (!exibicao.problema.empty()) {
-        std::cerr << tessela::Cp1252ParaUtf8(exibicao.problema) << '\n';
-        return 1;
-    }
-    if (!exibicao.plataforma.empty())
-        setenv("QT_QPA_PLATFORM", exibicao.plataforma.c_str(), 1);
-
     try {
         tessela::Interrupcao interrupcao;
         tessela::Encerramento encerramento(interrupcao);
+        // Qt would abort the process when no display it tries answers. Looked at once the
+        // signals are watched: a display that takes the connection and never answers
+        // holds this look too.
+        const tessela::EscolhaDeExibicao exibicao =
+            tessela::EscolherExibicao(tessela::AmbienteDoProcesso());
+        if (!exibicao.problema.empty()) {
+            std::cerr << tessela::Cp1252ParaUtf8(exibicao.problema) << '\n';
+            return encerramento.Concluir(1);
+        }
+        if (!exibicao.plataforma.empty())
+            setenv("QT_QPA_PLATFORM", exibicao.plataforma.c_str(), 1);
         int status = 0;
         {
             int argcQt = 1; // Qt's own options (-style, -platform, ...) are not taken

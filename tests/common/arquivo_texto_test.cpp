@@ -212,13 +212,17 @@ TEST_F(ArquivoTexto, PastaSemCriacaoGravaNoProprioArquivo) {
 }
 
 // Temporary files of this program that a killed run left are removed by a later write in
-// the folder once they are an hour old; younger ones and other names stay.
+// the folder once they are an hour old; younger ones, other names and one kept because it
+// holds the only copy of new bytes stay.
 TEST_F(ArquivoTexto, TemporariosAbandonadosSaemDepoisDeUmaHora) {
     const std::vector<std::string> velhos = {".Fichapes1.txt.tessela-004711",
                                              ".DiagOM.txt.tessela-999999"};
     const std::vector<std::string> ficam = {".Fichapes1.txt.tessela-123456", // young
-                                            ".x.tessela-12345", "x.tessela-123456",
-                                            ".x.tessela-1234567", ".x.tessela-12345a"};
+                                            ".x.tessela-12345",
+                                            "x.tessela-123456",
+                                            ".x.tessela-1234567",
+                                            ".x.tessela-12345a",
+                                            ".Fichapes1.txt.tessela-guardado-004712"};
     const auto duasHorasAtras = std::time(nullptr) - 2 * 3600;
     for (const auto& nome : velhos)
         EscreverBytes(Arquivo(nome.c_str()), "");
@@ -226,7 +230,8 @@ TEST_F(ArquivoTexto, TemporariosAbandonadosSaemDepoisDeUmaHora) {
         EscreverBytes(Arquivo(nome.c_str()), "");
     for (const auto* nome :
          {".x.tessela-12345", "x.tessela-123456", ".x.tessela-1234567", ".x.tessela-12345a",
-          ".Fichapes1.txt.tessela-004711", ".DiagOM.txt.tessela-999999"}) {
+          ".Fichapes1.txt.tessela-004711", ".DiagOM.txt.tessela-999999",
+          ".Fichapes1.txt.tessela-guardado-004712"}) {
         const timespec tempos[2] = {{duasHorasAtras, 0}, {duasHorasAtras, 0}};
         ASSERT_EQ(utimensat(AT_FDCWD, Arquivo(nome).c_str(), tempos, 0), 0);
     }
