@@ -1,6 +1,7 @@
 #include "printing/conexao_cups.h"
 
 #include "common/erros.h"
+#include "common/rede.h"
 #include "common/texto.h"
 #include "printing/sistema_impressao.h"
 
@@ -20,22 +21,6 @@ std::string NaoResponde(const std::string& motivo) {
     return "O servidor de impress\xE3o " + EnderecoDoServidor() + " n\xE3o responde: " + motivo;
 }
 
-// The error of one plain connect, given up after two seconds.
-int ErroAoConectar(int familia, const sockaddr* endereco, socklen_t tamanho) {
-    const int fd = socket(familia, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return errno;
-    int erro = connect(fd, endereco, tamanho) == 0 ? 0 : errno;
-    if (erro == EINPROGRESS) {
-        pollfd observado{fd, POLLOUT, 0};
-        socklen_t t = sizeof erro;
-        if (poll(&observado, 1, 2000) != 1 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &erro, &t) != 0)
-            erro = ETIMEDOUT;
-    }
-    close(fd);
-    return erro;
-}
-
 // Why the server cannot be reached, as the system tells it: libcups reports whatever
 // errno its own clean-up left ("Host is down" for a refused port).
 std::string MotivoSemConexao() {
@@ -45,7 +30,8 @@ std::string MotivoSemConexao() {
         sockaddr_un endereco{};
         endereco.sun_family = AF_UNIX;
         servidor.copy(endereco.sun_path, sizeof endereco.sun_path - 1);
-        erro = ErroAoConectar(AF_UNIX, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco);
+        erro =
+            ErroAoConectar(AF_UNIX, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco, 2000);
     } else {
         addrinfo pedido{};
         pedido.ai_socktype = SOCK_STREAM;
@@ -54,7 +40,8 @@ std::string MotivoSemConexao() {
             getaddrinfo(servidor.c_str(), std::to_string(ippPort()).c_str(), &pedido, &enderecos);
         if (r != 0)
             return gai_strerror(r);
-        erro = ErroAoConectar(enderecos->ai_family, enderecos->ai_addr, enderecos->ai_addrlen);
+        erro =
+            ErroAoConectar(enderecos->ai_family, enderecos->ai_addr, enderecos->ai_addrlen, 2000);
         freeaddrinfo(enderecos);
     }
     return erro == 0 ? "sem resposta" : std::strerror(erro);

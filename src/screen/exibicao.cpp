@@ -1,5 +1,7 @@
 #include "screen/exibicao.h"
 
+#include "common/rede.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstdlib>
@@ -61,37 +63,23 @@ std::string SocketWayland(const AmbienteDeExibicao& a) {
     return Definida(a.xdgRuntimeDir) ? std::string(a.xdgRuntimeDir) + "/" + nome : std::string();
 }
 
-// 0 when a connect to the address succeeds within the time, else its errno.
-int Conectar(int familia, const sockaddr* endereco, socklen_t tamanho, int ms) {
-    const int fd = socket(familia, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return errno;
-    int erro = connect(fd, endereco, tamanho) == 0 ? 0 : errno;
-    if (erro == EINPROGRESS) {
-        pollfd observado{fd, POLLOUT, 0};
-        socklen_t t = sizeof erro;
-        if (poll(&observado, 1, ms) != 1 || getsockopt(fd, SOL_SOCKET, SO_ERROR, &erro, &t) != 0)
-            erro = ETIMEDOUT;
-    }
-    close(fd);
-    return erro;
-}
-
 int ConectarUnix(const std::string& caminho) {
     sockaddr_un endereco{};
     endereco.sun_family = AF_UNIX;
     caminho.copy(endereco.sun_path, sizeof endereco.sun_path - 1);
-    return Conectar(AF_UNIX, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco, 2000);
+    return ErroAoConectar(AF_UNIX, reinterpret_cast<sockaddr*>(&endereco), sizeof endereco, 2000);
 }
 
+// Every address of the host in turn, as xcb tries them: 0 once one answers.
 int ConectarTcp(const std::string& host, int porta) {
     addrinfo pedido{};
     pedido.ai_socktype = SOCK_STREAM;
     addrinfo* enderecos = nullptr;
     if (getaddrinfo(host.c_str(), std::to_string(porta).c_str(), &pedido, &enderecos) != 0)
         return EHOSTUNREACH;
-    const int erro =
-        Conectar(enderecos->ai_family, enderecos->ai_addr, enderecos->ai_addrlen, 3000);
+    int erro = EHOSTUNREACH;
+    for (const addrinfo* a = enderecos; a && erro != 0; a = a->ai_next)
+        erro = ErroAoConectar(a->ai_family, a->ai_addr, a->ai_addrlen, 3000);
     freeaddrinfo(enderecos);
     return erro;
 }
