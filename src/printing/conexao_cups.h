@@ -123,7 +123,7 @@ auto PedirAoServidor(Interrupcao* interrupcao, Pedido pedido)
     };
     auto estado = std::make_shared<Estado>();
     auto solta = std::make_shared<Interrupcao::TarefaSolta>(interrupcao);
-    std::thread([estado, solta, pedido = std::move(pedido)]() mutable {
+    std::thread pedindo([estado, solta, pedido = std::move(pedido)]() mutable {
         std::optional<Guardado> resultado;
         std::exception_ptr erro;
         try {
@@ -141,7 +141,23 @@ auto PedirAoServidor(Interrupcao* interrupcao, Pedido pedido)
         estado->erro = erro;
         estado->concluido = true;
         estado->pronto.notify_all();
-    }).detach();
+    });
+    // A request that came back is waited for to its end; one given up on ends by itself.
+    struct Soltar {
+        std::thread& t;
+        EstadoDoPedido& e;
+        ~Soltar() {
+            bool concluido;
+            {
+                std::lock_guard trava(e.mutex);
+                concluido = e.concluido;
+            }
+            if (concluido)
+                t.join();
+            else
+                t.detach();
+        }
+    } soltar{pedindo, *estado};
     EsperarPeloPedido(interrupcao, *estado);
     if constexpr (!std::is_void_v<Resultado>)
         return std::move(*estado->resultado);

@@ -22,12 +22,12 @@ InicioParalelo::InicioParalelo(TDM& dm, std::string usuario, std::string codigo)
       esvaziadaPronta_(esvaziada_.get_future()) {
     for (TSQLConnection* c : {&dm_.SQLConnection2, &dm_.SQLConnectionEstacao, &dm_.SQLConnection3})
         c->DefinirInterrupcao(&corte_);
-    if (Interrupcao* execucao = dm_.InterrupcaoDaExecucao())
-        repasse_.emplace(execucao, [this] { corte_.CortarTudo(); });
     try {
+        if (Interrupcao* execucao = dm_.InterrupcaoDaExecucao())
+            repasse_.emplace(execucao, [this] { corte_.CortarTudo(); });
         Iniciar(std::move(usuario), std::move(codigo));
     } catch (...) {
-        Juntar(); // a thread that could not start
+        Juntar(); // a thread that could not start; the connections get the run's cut back
         throw;
     }
 }
