@@ -138,26 +138,6 @@ private:
     IResultSet* r_;
 };
 
-// A detach that succeeds frees the handle, while a cut of the same call may come at that
-// very moment: a reference of the call's own keeps the object for the cut until the call
-// is unregistered, which waits for a cut in progress.
-class ReferenciaDaChamada {
-public:
-    explicit ReferenciaDaChamada(Firebird::IAttachment* anexo) : anexo_(anexo) {
-        if (anexo_)
-            anexo_->addRef();
-    }
-    ~ReferenciaDaChamada() {
-        if (anexo_)
-            anexo_->release();
-    }
-    ReferenciaDaChamada(const ReferenciaDaChamada&) = delete;
-    ReferenciaDaChamada& operator=(const ReferenciaDaChamada&) = delete;
-
-private:
-    Firebird::IAttachment* anexo_;
-};
-
 } // namespace
 
 Anexo::Anexo(const std::string& biblioteca, const DadosConexao& dados, const Esperas& esperas)
@@ -194,15 +174,17 @@ Anexo::Anexo(const std::string& biblioteca, const DadosConexao& dados, const Esp
 
 Anexo::~Anexo() {
     {
-        const ReferenciaDaChamada referencia(anexo_);
         ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
         Desfazer(master_, etapa_);
         Desfazer(master_, leitura_);
-        if (anexo_)
-            DesanexarEmSilencio(master_, anexo_);
     }
-    if (provedor_)
-        provedor_->release();
+    if (!anexo_)
+        return;
+    try {
+        DesanexarAParte(interrupcao_, master_, provedor_, anexo_);
+    } catch (const ErroInterrompido&) {
+        // a clean-up reports nothing; the detach ends by itself
+    }
 }
 
 ITransaction* Anexo::Iniciar(ThrowStatusWrapper* st, bool escrita) {
@@ -223,21 +205,21 @@ void Anexo::Desanexar() {
     std::string erro;
     bool cortada = false;
     {
-        const ReferenciaDaChamada referencia(anexo_);
         ChamadaAoServidor chamada(interrupcao_, master_, anexo_);
-        erro = DesanexarTudo();
+        erro = ConfirmarTudo();
         cortada = chamada.Cortada();
     }
-    anexo_ = nullptr;
-    provedor_->release();
-    provedor_ = nullptr;
+    const std::string erroAoDesanexar = DesanexarAParte(
+        interrupcao_, master_, std::exchange(provedor_, nullptr), std::exchange(anexo_, nullptr));
     if (cortada)
         FalharInterrompida();
+    if (erro.empty())
+        erro = erroAoDesanexar;
     if (!erro.empty())
         throw ErroBanco(kErroConexao, erro);
 }
 
-std::string Anexo::DesanexarTudo() {
+std::string Anexo::ConfirmarTudo() {
     std::string erro;
     Status st(master_);
     // Detaching needs every transaction ended; what they read is all they hold.
@@ -249,13 +231,6 @@ std::string Anexo::DesanexarTudo() {
             if (erro.empty())
                 erro = TextoDoErro(util_, e.getStatus());
         }
-    }
-    try {
-        anexo_->detach(st());
-    } catch (const FbException& e) {
-        if (erro.empty())
-            erro = TextoDoErro(util_, e.getStatus());
-        anexo_->release();
     }
     return erro;
 }

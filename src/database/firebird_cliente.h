@@ -117,8 +117,8 @@ public:
 
 private:
     Firebird::ITransaction* Iniciar(Firebird::ThrowStatusWrapper* st, bool escrita);
-    // Commits what is open and detaches; the first error's text, empty when none.
-    std::string DesanexarTudo();
+    // Commits what is open; the first error's text, empty when none.
+    std::string ConfirmarTudo();
     Firebird::ITransaction* ParaAlterar(Firebird::ThrowStatusWrapper* st);
     // Runs the query in that transaction, which it starts when there is none yet.
     Resultado Ler(std::string_view sql, const std::vector<Valor>& valores,

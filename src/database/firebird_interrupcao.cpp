@@ -10,6 +10,7 @@
 #include <netdb.h>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 namespace tessela::firebird {
@@ -38,6 +39,31 @@ void ChamadaAoServidor::Falhar(IUtil* util, IStatus* status, const char* classe)
 }
 
 namespace {
+
+// The thread of a call: joined when the call came back, so that none of it outlives the
+// caller (a process that exits meanwhile would meet it half gone); one given up on is
+// left to end by itself. Estado has the mutex and the concluida of the call.
+template <typename Estado> class Soltar {
+public:
+    Soltar(std::thread& thread, Estado& estado) : thread_(thread), estado_(estado) {}
+    ~Soltar() {
+        bool concluida;
+        {
+            std::lock_guard trava(estado_.mutex);
+            concluida = estado_.concluida;
+        }
+        if (concluida)
+            thread_.join();
+        else
+            thread_.detach();
+    }
+    Soltar(const Soltar&) = delete;
+    Soltar& operator=(const Soltar&) = delete;
+
+private:
+    std::thread& thread_;
+    Estado& estado_;
+};
 
 // What the attaching thread hands over; whoever comes last frees it.
 struct Anexacao {
@@ -84,6 +110,27 @@ void AnexarNaThread(std::shared_ptr<Anexacao> estado, IMaster* master, IProvider
         DesanexarEmSilencio(master, anexo); // nobody waits for it any more
     provedor->release();
     solta.reset();
+}
+
+// What the detaching thread hands over; whoever comes last frees it.
+struct Desanexacao {
+    std::mutex mutex;
+    std::condition_variable pronta;
+    bool concluida = false;
+    bool cortada = false;
+    std::string erro;
+};
+
+std::string DesanexarDireto(IMaster* master, IProvider* provedor, IAttachment* anexo) {
+    StatusSilencioso st(master);
+    anexo->detach(st());
+    std::string erro;
+    if (st.Falhou()) {
+        erro = TextoDoErro(master->getUtilInterface(), st());
+        anexo->release();
+    }
+    provedor->release();
+    return erro;
 }
 
 // The server of a location: "host:path", "host/port:path", "inet://host[:port]/path",
@@ -191,10 +238,11 @@ IAttachment* Anexar(const Esperas& esperas, IMaster* master, IProvider* provedor
 
     auto estado = std::make_shared<Anexacao>();
     provedor->addRef();
-    std::thread(AnexarNaThread, estado, master, provedor, local, std::move(dpb),
-                std::make_shared<Interrupcao::TarefaSolta>(esperas.interrupcao))
-        .detach();
+    std::thread anexador(AnexarNaThread, estado, master, provedor, local, std::move(dpb),
+                         std::make_shared<Interrupcao::TarefaSolta>(esperas.interrupcao));
+    const Soltar soltar(anexador, *estado);
     bool semResposta = false;
+    bool concluida = false;
     {
         Interrupcao::Chamada chamada(esperas.interrupcao,
                                      [estado] { estado->Desistir(&Anexacao::cortada); });
@@ -208,9 +256,10 @@ IAttachment* Anexar(const Esperas& esperas, IMaster* master, IProvider* provedor
             estado->pronta.wait(trava, fim);
         if (semResposta)
             estado->silenciosa = true; // the thread detaches whatever it still gets
-        else if (estado->cortada)
-            FalharInterrompida();
+        concluida = estado->concluida;
     }
+    if (!concluida && estado->cortada)
+        FalharInterrompida();
     if (semResposta) {
         const std::string erro = NaoResponde(servidor);
         servidores->Silenciar(chave, erro);
@@ -221,6 +270,41 @@ IAttachment* Anexar(const Esperas& esperas, IMaster* master, IProvider* provedor
     if (!estado->anexo)
         throw ErroBanco(kErroConexao, estado->erro);
     return estado->anexo;
+}
+
+std::string DesanexarAParte(Interrupcao* interrupcao, IMaster* master, IProvider* provedor,
+                            IAttachment* anexo) {
+    if (!interrupcao)
+        return DesanexarDireto(master, provedor, anexo);
+    auto estado = std::make_shared<Desanexacao>();
+    std::thread desanexador;
+    try {
+        desanexador =
+            std::thread([estado, master, provedor, anexo,
+                         solta = std::make_shared<Interrupcao::TarefaSolta>(interrupcao)] {
+                std::string erro = DesanexarDireto(master, provedor, anexo);
+                std::lock_guard trava(estado->mutex);
+                estado->erro = std::move(erro);
+                estado->concluida = true;
+                estado->pronta.notify_all();
+            });
+    } catch (const std::system_error&) {
+        return DesanexarDireto(master, provedor, anexo); // no thread to be had: here, then
+    }
+    const Soltar soltar(desanexador, *estado);
+    Interrupcao::Chamada chamada(interrupcao, [estado] {
+        {
+            std::lock_guard trava(estado->mutex);
+            if (!estado->concluida)
+                estado->cortada = true;
+        }
+        estado->pronta.notify_all();
+    });
+    std::unique_lock trava(estado->mutex);
+    estado->pronta.wait(trava, [&] { return estado->concluida || estado->cortada; });
+    if (!estado->concluida)
+        FalharInterrompida();
+    return estado->erro;
 }
 
 } // namespace tessela::firebird

@@ -3,8 +3,8 @@
 // Internal to the database layer: calls to the server that the end of the run cuts short
 // (Interrupcao). A call in progress is aborted with the attachment's
 // cancelOperation(fb_cancel_abort), which ends even a call waiting on a dead link
-// (fb_cancel_raise does not); an attach, which has no attachment yet, runs in a thread
-// of its own that the caller stops waiting for.
+// (fb_cancel_raise does not); an attach, which has no attachment yet, and a detach run in
+// a thread of their own that the caller stops waiting for.
 
 #include "common/interrupcao.h"
 #include "database/firebird_cliente.h"
@@ -38,6 +38,14 @@ private:
 Firebird::IAttachment* Anexar(const Esperas& esperas, Firebird::IMaster* master,
                               Firebird::IProvider* provedor, const std::string& local,
                               std::vector<unsigned char> dpb);
+
+// Detaches anexo in a thread of its own, which takes over the caller's references to
+// anexo and provedor and ends by itself when the end of the run cuts the wait. No cancel
+// ever meets a detach: the Firebird client frees, as a detach ends, what a cancel in
+// progress on the attachment is using. Returns the server's error text, empty when it
+// detached (the handle is released either way); throws ErroInterrompido when cut.
+std::string DesanexarAParte(Interrupcao* interrupcao, Firebird::IMaster* master,
+                            Firebird::IProvider* provedor, Firebird::IAttachment* anexo);
 
 // The error of a call cut short.
 [[noreturn]] void FalharInterrompida();

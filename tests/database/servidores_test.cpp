@@ -68,10 +68,10 @@ TEST(ServidorSilencioso, UmaEsperaSoNomeandoOServidor) {
     EXPECT_LT(c.fim - depois, milliseconds(500));
 }
 
-// The end of the run asked for while a connection detaches: the cut may act on the
-// attachment as the detach frees it, and must find it still there (AddressSanitizer
-// tells a cut that reaches freed memory). The request falls at random within the time
-// the detach before took.
+// The end of the run asked for while a connection detaches: a cut that acts on the
+// attachment as the detach frees it reaches freed memory, in our code or in the client
+// library (AddressSanitizer and ThreadSanitizer tell it; a plain build may crash). The
+// request falls at random within the time the detach before took.
 TEST(CorteAoDesanexar, NuncaAlcancaUmAnexoLiberado) {
     std::mt19937 aleatorio(20261210);
     auto duracao = std::chrono::microseconds(300);
