@@ -15,16 +15,24 @@
 
 namespace tessela {
 
-Interrupcao::Interrupcao(const Interrupcao* mae) {
-    if (mae)
-        soltas_ = mae->soltas_;
+Interrupcao::Interrupcao(Interrupcao* mae) {
     descritor_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
     if (descritor_ < 0)
         throw ErroEntradaSaida(std::string("N\xE3o foi poss\xEDvel preparar o encerramento: ") +
                                std::strerror(errno));
+    if (!mae)
+        return;
+    soltas_ = mae->soltas_;
+    try {
+        repasse_.emplace(mae, [this] { CortarTudo(); });
+    } catch (...) {
+        close(descritor_);
+        throw;
+    }
 }
 
 Interrupcao::~Interrupcao() {
+    repasse_.reset(); // waits for a cut of mae's that is reaching this one
     close(descritor_);
 }
 
@@ -168,6 +176,18 @@ Interrupcao::TarefaSolta::TarefaSolta(const Interrupcao* interrupcao) {
 Interrupcao::TarefaSolta::~TarefaSolta() {
     if (soltas_)
         --*soltas_;
+}
+
+Interrupcao::ThreadDaChamada::~ThreadDaChamada() {
+    bool concluida;
+    {
+        std::lock_guard trava(mutex_);
+        concluida = concluida_;
+    }
+    if (concluida)
+        thread_.join();
+    else
+        thread_.detach();
 }
 
 Interrupcao::Emprestimo::Emprestimo(Interrupcao* interrupcao, std::function<void()> devolver)

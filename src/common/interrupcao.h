@@ -13,6 +13,8 @@
 #include <list>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <thread>
 #include <vector>
 
 namespace tessela {
@@ -20,8 +22,9 @@ namespace tessela {
 class Interrupcao {
 public:
     // Throws ErroEntradaSaida when its descriptor cannot be made. One made for a part of
-    // the run (mae, the run's own) counts its TarefaSoltas with the run's.
-    explicit Interrupcao(const Interrupcao* mae = nullptr);
+    // the run (mae, the run's own) counts its TarefaSoltas with the run's, and a cut of
+    // the run's calls cuts all of its own (CortarTudo).
+    explicit Interrupcao(Interrupcao* mae = nullptr);
     ~Interrupcao();
     Interrupcao(const Interrupcao&) = delete;
     Interrupcao& operator=(const Interrupcao&) = delete;
@@ -92,6 +95,24 @@ public:
     // True while a TarefaSolta still runs.
     bool HaTarefasSoltas() const { return soltas_->load() > 0; }
 
+    // The thread of a call its caller may give up on, held by the caller until it leaves:
+    // joined when the call came back (concluida, which the thread sets under mutex), so
+    // that none of it outlives the caller (a process that exits meanwhile would meet it
+    // half gone); one given up on is left to end by itself.
+    class ThreadDaChamada {
+    public:
+        ThreadDaChamada(std::thread& thread, std::mutex& mutex, const bool& concluida)
+            : thread_(thread), mutex_(mutex), concluida_(concluida) {}
+        ~ThreadDaChamada();
+        ThreadDaChamada(const ThreadDaChamada&) = delete;
+        ThreadDaChamada& operator=(const ThreadDaChamada&) = delete;
+
+    private:
+        std::thread& thread_;
+        std::mutex& mutex_;
+        const bool& concluida_;
+    };
+
     // Something the run changed for the user and must give back on every way out, the
     // default printer among them. Tomar makes the change and Devolver gives it back,
     // each at most once; an end that cannot wait for the main thread gives it back
@@ -138,6 +159,7 @@ private:
     std::mutex emprestimosMutex_;
     std::list<Emprestimo*> emprestimos_;
     bool devolvidoTudo_ = false;
+    std::optional<Chamada> repasse_; // on mae; last, so that it goes first
 };
 
 } // namespace tessela

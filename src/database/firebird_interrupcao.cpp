@@ -40,32 +40,7 @@ void ChamadaAoServidor::Falhar(IUtil* util, IStatus* status, const char* classe)
 
 namespace {
 
-// The thread of a call: joined when the call came back, so that none of it outlives the
-// caller (a process that exits meanwhile would meet it half gone); one given up on is
-// left to end by itself. Estado has the mutex and the concluida of the call.
-template <typename Estado> class Soltar {
-public:
-    Soltar(std::thread& thread, Estado& estado) : thread_(thread), estado_(estado) {}
-    ~Soltar() {
-        bool concluida;
-        {
-            std::lock_guard trava(estado_.mutex);
-            concluida = estado_.concluida;
-        }
-        if (concluida)
-            thread_.join();
-        else
-            thread_.detach();
-    }
-    Soltar(const Soltar&) = delete;
-    Soltar& operator=(const Soltar&) = delete;
-
-private:
-    std::thread& thread_;
-    Estado& estado_;
-};
-
-// What the attaching thread hands over; whoever comes last frees it.
+// What the attaching or detaching thread hands over; whoever comes last frees it.
 struct Anexacao {
     std::mutex mutex;
     std::condition_variable pronta;
@@ -112,23 +87,8 @@ void AnexarNaThread(std::shared_ptr<Anexacao> estado, IMaster* master, IProvider
     solta.reset();
 }
 
-// What the detaching thread hands over; whoever comes last frees it.
-struct Desanexacao {
-    std::mutex mutex;
-    std::condition_variable pronta;
-    bool concluida = false;
-    bool cortada = false;
-    std::string erro;
-};
-
 std::string DesanexarDireto(IMaster* master, IProvider* provedor, IAttachment* anexo) {
-    StatusSilencioso st(master);
-    anexo->detach(st());
-    std::string erro;
-    if (st.Falhou()) {
-        erro = TextoDoErro(master->getUtilInterface(), st());
-        anexo->release();
-    }
+    std::string erro = DesanexarEmSilencio(master, anexo);
     provedor->release();
     return erro;
 }
@@ -240,7 +200,7 @@ IAttachment* Anexar(const Esperas& esperas, IMaster* master, IProvider* provedor
     provedor->addRef();
     std::thread anexador(AnexarNaThread, estado, master, provedor, local, std::move(dpb),
                          std::make_shared<Interrupcao::TarefaSolta>(esperas.interrupcao));
-    const Soltar soltar(anexador, *estado);
+    const Interrupcao::ThreadDaChamada juntar(anexador, estado->mutex, estado->concluida);
     bool semResposta = false;
     bool concluida = false;
     {
@@ -276,7 +236,7 @@ std::string DesanexarAParte(Interrupcao* interrupcao, IMaster* master, IProvider
                             IAttachment* anexo) {
     if (!interrupcao)
         return DesanexarDireto(master, provedor, anexo);
-    auto estado = std::make_shared<Desanexacao>();
+    auto estado = std::make_shared<Anexacao>();
     std::thread desanexador;
     try {
         desanexador =
@@ -291,15 +251,8 @@ std::string DesanexarAParte(Interrupcao* interrupcao, IMaster* master, IProvider
     } catch (const std::system_error&) {
         return DesanexarDireto(master, provedor, anexo); // no thread to be had: here, then
     }
-    const Soltar soltar(desanexador, *estado);
-    Interrupcao::Chamada chamada(interrupcao, [estado] {
-        {
-            std::lock_guard trava(estado->mutex);
-            if (!estado->concluida)
-                estado->cortada = true;
-        }
-        estado->pronta.notify_all();
-    });
+    const Interrupcao::ThreadDaChamada juntar(desanexador, estado->mutex, estado->concluida);
+    Interrupcao::Chamada chamada(interrupcao, [estado] { estado->Desistir(&Anexacao::cortada); });
     std::unique_lock trava(estado->mutex);
     estado->pronta.wait(trava, [&] { return estado->concluida || estado->cortada; });
     if (!estado->concluida)

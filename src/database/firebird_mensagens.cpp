@@ -32,11 +32,13 @@ std::string TextoDoErro(Firebird::IUtil* util, Firebird::IStatus* status) {
     return std::string(texto, strnlen(texto, sizeof texto));
 }
 
-void DesanexarEmSilencio(IMaster* master, Firebird::IAttachment* anexo) noexcept {
+std::string DesanexarEmSilencio(IMaster* master, Firebird::IAttachment* anexo) {
     StatusSilencioso st(master);
     anexo->detach(st());
-    if (st.Falhou())
-        anexo->release();
+    if (!st.Falhou())
+        return {};
+    anexo->release();
+    return TextoDoErro(master->getUtilInterface(), st());
 }
 
 Mensagem MontarEntrada(IMaster* master, ThrowStatusWrapper* st, const std::vector<Valor>& valores) {

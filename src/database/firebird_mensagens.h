@@ -42,9 +42,9 @@ private:
 // The server's text of an error status.
 std::string TextoDoErro(Firebird::IUtil* util, Firebird::IStatus* status);
 
-// Detaches, or only releases the handle when that fails: for clean-up, which reports
-// nothing.
-void DesanexarEmSilencio(Firebird::IMaster* master, Firebird::IAttachment* anexo) noexcept;
+// Detaches, or only releases the handle when that fails. The server's error text,
+// empty when it detached (clean-up ignores it).
+std::string DesanexarEmSilencio(Firebird::IMaster* master, Firebird::IAttachment* anexo);
 
 // Reference-counted objects (metadata, builders): released when done.
 template <typename T> class Referencia {

@@ -5,13 +5,10 @@
 #include "common/texto.h"
 #include "printing/sistema_impressao.h"
 
-#include <cerrno>
 #include <cstring>
 #include <netdb.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 namespace tessela {
 

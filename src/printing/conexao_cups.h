@@ -142,22 +142,7 @@ auto PedirAoServidor(Interrupcao* interrupcao, Pedido pedido)
         estado->concluido = true;
         estado->pronto.notify_all();
     });
-    // A request that came back is waited for to its end; one given up on ends by itself.
-    struct Soltar {
-        std::thread& t;
-        EstadoDoPedido& e;
-        ~Soltar() {
-            bool concluido;
-            {
-                std::lock_guard trava(e.mutex);
-                concluido = e.concluido;
-            }
-            if (concluido)
-                t.join();
-            else
-                t.detach();
-        }
-    } soltar{pedindo, *estado};
+    const Interrupcao::ThreadDaChamada juntar(pedindo, estado->mutex, estado->concluido);
     EsperarPeloPedido(interrupcao, *estado);
     if constexpr (!std::is_void_v<Resultado>)
         return std::move(*estado->resultado);

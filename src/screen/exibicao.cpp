@@ -11,12 +11,10 @@
 #include <netdb.h>
 #include <netinet/in.h>
 #include <optional>
-#include <poll.h>
 #include <string_view>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
-#include <unistd.h>
 
 namespace tessela {
 

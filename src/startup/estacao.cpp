@@ -1,7 +1,6 @@
 #include "startup/estacao.h"
 
 #include "common/texto.h"
-#include "startup/inicio_paralelo.h"
 
 namespace tessela {
 

@@ -23,11 +23,9 @@ InicioParalelo::InicioParalelo(TDM& dm, std::string usuario, std::string codigo)
     for (TSQLConnection* c : {&dm_.SQLConnection2, &dm_.SQLConnectionEstacao, &dm_.SQLConnection3})
         c->DefinirInterrupcao(&corte_);
     try {
-        if (Interrupcao* execucao = dm_.InterrupcaoDaExecucao())
-            repasse_.emplace(execucao, [this] { corte_.CortarTudo(); });
         Iniciar(std::move(usuario), std::move(codigo));
     } catch (...) {
-        Juntar(); // a thread that could not start; the connections get the run's cut back
+        Juntar(); // a thread that could not start
         throw;
     }
 }
@@ -51,7 +49,6 @@ void InicioParalelo::Juntar() {
     for (std::thread* t : {&leituras_, &estacao_, &bancoDaEstacao_})
         if (t->joinable())
             t->join();
-    repasse_.reset();
     for (TSQLConnection* c : {&dm_.SQLConnection2, &dm_.SQLConnectionEstacao, &dm_.SQLConnection3})
         c->DefinirInterrupcao(dm_.InterrupcaoDaExecucao());
 }

@@ -104,8 +104,7 @@ private:
     void Juntar();
 
     TDM& dm_;
-    Interrupcao corte_; // counts its loose threads with the run's
-    std::optional<Interrupcao::Chamada> repasse_; // the end of the run cuts corte_ too
+    Interrupcao corte_; // of the run's: the end of the run cuts it too
     std::promise<std::int32_t> cor_;
     std::future<std::int32_t> corPronta_;
     std::promise<ComponenteLido> componente_;
